@@ -1,0 +1,6 @@
+// Placeholder until collisions are built.
+#include "game/GameWorld.h"
+
+BOOL CGameWorld::IsOverlap(CSprite*, CSprite*) { return FALSE; }
+BOOL CGameWorld::IsHit(CSprite*, CSprite*) { return FALSE; }
+void CGameWorld::CheckCollisions() {}

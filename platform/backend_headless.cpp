@@ -1,0 +1,129 @@
+// The headless back end: no window and no devices; a virtual clock the test drives, and records of
+// what the program showed.
+#include <cstring>
+#include <string>
+
+#include "platform/afx_window.h"
+#include "platform/backend.h"
+#include "platform/headless.h"
+#include "platform/user.h"
+
+namespace {
+DWORD g_now = 0;
+bool g_displayAvailable = true;
+bool g_windowOpen = false;
+bool g_cursorVisible = true;
+std::string g_title;
+bool g_audioAvailable = true;
+
+int g_presentCount = 0;
+std::vector<BYTE> g_pixels;
+std::vector<PALETTEENTRY> g_palette;
+
+// The lParam of a key message: repeat count 1, a scan code, bit 30 for a key already down, bit 31 for release.
+LPARAM KeyLParam(bool autoRepeat, bool release) {
+    DWORD l = 1 | (0x39u << 16);
+    if (autoRepeat || release) l |= 1u << 30;
+    if (release) l |= 1u << 31;
+    return static_cast<LPARAM>(l);
+}
+}  // namespace
+
+namespace backend {
+
+bool Init() { return true; }
+void Shutdown() {}
+DWORD NowMs() { return g_now; }
+
+bool CreateMainWindow(LPCSTR title, const RECT&, bool, bool) {
+    if (!g_displayAvailable) return false;
+    g_windowOpen = true;
+    g_title = title ? title : "";
+    return true;
+}
+
+void DestroyMainWindow() { g_windowOpen = false; }
+RECT DesktopRect() { return RECT{0, 0, 640, 480}; }
+void SetCursorVisible(bool visible) { g_cursorVisible = visible; }
+void SetWindowIcon(const BYTE*, DWORD) {}
+void PollEvents() {}
+
+// With nothing to wait for, the virtual clock jumps to the end of the wait.
+void WaitEvents(DWORD timeoutMs) {
+    if (timeoutMs != INFINITE) g_now += timeoutMs;
+}
+
+void Present(const BYTE* pixels, LONG pitch, const PALETTEENTRY* palette) {
+    ++g_presentCount;
+    g_pixels.resize(640 * 480);
+    for (int y = 0; y < 480; ++y) std::memcpy(&g_pixels[y * 640], pixels + y * pitch, 640);
+    g_palette.assign(palette, palette + 256);
+}
+
+bool OpenAudio(int* rate) {
+    if (!g_audioAvailable) return false;
+    *rate = 48000;
+    return true;
+}
+
+void CloseAudio() {}
+
+}  // namespace backend
+
+namespace headless {
+
+void Reset() {
+    g_now = 0;
+    user_internal::ResetQueue();
+}
+
+void AdvanceClock(DWORD ms) { g_now += ms; }
+DWORD Now() { return g_now; }
+
+int PumpMessages() {
+    int n = 0;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) break;
+        DispatchMessageA(&msg);
+        ++n;
+    }
+    return n;
+}
+
+void RunTicks(int ticks, DWORD periodMs) {
+    for (int i = 0; i < ticks; ++i) {
+        AdvanceClock(periodMs);
+        PumpMessages();
+    }
+}
+
+bool QuitPosted() { return user_internal::QuitPosted(nullptr); }
+
+int QuitCode() {
+    int code = 0;
+    user_internal::QuitPosted(&code);
+    return code;
+}
+
+void KeyDown(UINT vk, bool autoRepeat) {
+    PostMessageA(user_internal::InputWindow(), WM_KEYDOWN, vk, KeyLParam(autoRepeat, false));
+}
+
+void KeyUp(UINT vk) { PostMessageA(user_internal::InputWindow(), WM_KEYUP, vk, KeyLParam(false, true)); }
+
+std::vector<MSG> DefaultHandled() { return user_internal::DefaultLogCopy(); }
+void ClearDefaultHandled() { user_internal::ClearDefaultLog(); }
+
+void SetDisplayAvailable(bool available) { g_displayAvailable = available; }
+bool CursorVisible() { return g_cursorVisible; }
+LPCSTR WindowTitle() { return g_title.c_str(); }
+bool WindowOpen() { return g_windowOpen; }
+
+int PresentCount() { return g_presentCount; }
+const std::vector<BYTE>& PresentedPixels() { return g_pixels; }
+const std::vector<PALETTEENTRY>& PresentedPalette() { return g_palette; }
+
+void SetAudioAvailable(bool available) { g_audioAvailable = available; }
+
+}  // namespace headless

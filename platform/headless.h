@@ -1,0 +1,47 @@
+// Test controls of the headless back end: a virtual clock, injected input, and what was shown and heard.
+#pragma once
+
+#include <vector>
+
+#include "platform/wintypes.h"
+
+namespace headless {
+
+// Back to a fresh start: clock 0, no queued messages, no timers, no quit request, input window none.
+void Reset();
+
+// The virtual clock that drives WM_TIMER.
+void AdvanceClock(DWORD ms);
+DWORD Now();
+
+// Dispatches every message that is ready now (posted ones, then a due timer, repeatedly) without
+// waiting. Returns the number dispatched. Stops early when the quit message is reached.
+int PumpMessages();
+// Advances the clock by `ticks` × periodMs, pumping after each step: the real loop's rhythm.
+void RunTicks(int ticks, DWORD periodMs = 50);
+bool QuitPosted();
+int QuitCode();
+
+// Keyboard: posts WM_KEYDOWN / WM_KEYUP to the input window as the SDL back end would.
+void KeyDown(UINT vk, bool autoRepeat = false);
+void KeyUp(UINT vk);
+
+// Messages that reached the default window procedure (the base handlers), most recent last.
+std::vector<MSG> DefaultHandled();
+void ClearDefaultHandled();
+
+// Display: whether a display exists (CreateMainWindow fails without one).
+void SetDisplayAvailable(bool available);
+bool CursorVisible();
+LPCSTR WindowTitle();
+bool WindowOpen();
+
+// Video: the last frame passed to Present and the palette it was shown through.
+int PresentCount();
+const std::vector<BYTE>& PresentedPixels();  // 640*480 indices, row after row
+const std::vector<PALETTEENTRY>& PresentedPalette();
+
+// Audio: whether an output device exists (OpenAudio fails without one).
+void SetAudioAvailable(bool available);
+
+}  // namespace headless
