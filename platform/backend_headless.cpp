@@ -1,5 +1,8 @@
 // The headless back end: no window and no devices; a virtual clock the test drives, and records of
 // what the program showed.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -15,6 +18,13 @@ bool g_windowOpen = false;
 bool g_cursorVisible = true;
 std::string g_title;
 bool g_audioAvailable = true;
+
+struct ScheduledKey {
+    DWORD time;
+    UINT vk;
+    bool down;
+};
+std::vector<ScheduledKey> g_scheduled;
 
 int g_presentCount = 0;
 std::vector<BYTE> g_pixels;
@@ -46,11 +56,36 @@ void DestroyMainWindow() { g_windowOpen = false; }
 RECT DesktopRect() { return RECT{0, 0, 640, 480}; }
 void SetCursorVisible(bool visible) { g_cursorVisible = visible; }
 void SetWindowIcon(const BYTE*, DWORD) {}
-void PollEvents() {}
+// Scheduled keys whose time has come are delivered as the real back end delivers key events.
+void PollEvents() {
+    while (!g_scheduled.empty() && static_cast<int32_t>(g_now - g_scheduled.front().time) >= 0) {
+        ScheduledKey k = g_scheduled.front();
+        g_scheduled.erase(g_scheduled.begin());
+        if (k.down) {
+            headless::KeyDown(k.vk);
+        } else {
+            headless::KeyUp(k.vk);
+        }
+    }
+}
 
-// With nothing to wait for, the virtual clock jumps to the end of the wait.
+// Nothing happens between events here, so the virtual clock jumps to the next scheduled key or to
+// the end of the wait, whichever comes first.
 void WaitEvents(DWORD timeoutMs) {
-    if (timeoutMs != INFINITE) g_now += timeoutMs;
+    if (!g_scheduled.empty()) {
+        DWORD untilKey = g_scheduled.front().time - g_now;
+        if (static_cast<int32_t>(untilKey) < 0) untilKey = 0;
+        if (timeoutMs == INFINITE || untilKey < timeoutMs) {
+            g_now += untilKey;
+            PollEvents();
+            return;
+        }
+    }
+    if (timeoutMs == INFINITE) {
+        std::fprintf(stderr, "headless: the message loop waits for input that will never come\n");
+        std::abort();
+    }
+    g_now += timeoutMs;
 }
 
 void Present(const BYTE* pixels, LONG pitch, const PALETTEENTRY* palette) {
@@ -74,6 +109,7 @@ namespace headless {
 
 void Reset() {
     g_now = 0;
+    g_scheduled.clear();
     user_internal::ResetQueue();
 }
 
@@ -108,6 +144,13 @@ int QuitCode() {
 
 void KeyDown(UINT vk, bool autoRepeat) {
     PostMessageA(user_internal::InputWindow(), WM_KEYDOWN, vk, KeyLParam(autoRepeat, false));
+}
+
+void ScheduleKey(DWORD atMs, UINT vk, bool down) {
+    ScheduledKey k{atMs, vk, down};
+    auto at = std::upper_bound(g_scheduled.begin(), g_scheduled.end(), k,
+                               [](const ScheduledKey& a, const ScheduledKey& b) { return a.time < b.time; });
+    g_scheduled.insert(at, k);
 }
 
 void KeyUp(UINT vk) { PostMessageA(user_internal::InputWindow(), WM_KEYUP, vk, KeyLParam(false, true)); }

@@ -25,6 +25,9 @@ int QuitCode();
 // Keyboard: posts WM_KEYDOWN / WM_KEYUP to the input window as the SDL back end would.
 void KeyDown(UINT vk, bool autoRepeat = false);
 void KeyUp(UINT vk);
+// A key event delivered when the virtual clock reaches atMs, while the program's own message loop
+// waits (lets a test run the whole program through AfxWinMain).
+void ScheduleKey(DWORD atMs, UINT vk, bool down);
 
 // Messages that reached the default window procedure (the base handlers), most recent last.
 std::vector<MSG> DefaultHandled();
