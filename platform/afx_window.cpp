@@ -14,6 +14,10 @@ std::map<HWND, CWnd*>& HandleMap() {
 // The window object whose window is being created: it is attached on its first message.
 CWnd* g_pWndInit = nullptr;
 
+// The message being handled, for Default(). Kept outside the window object: a handler may delete
+// the window (a frame deletes itself on WM_NCDESTROY), and nothing may touch it afterwards.
+thread_local MSG t_msgCur{};
+
 const AFX_MSGMAP_ENTRY kNoEntries[] = {{0, 0, nullptr}};
 const AFX_MSGMAP kCmdTargetMap = {nullptr, &kNoEntries[0]};
 
@@ -123,8 +127,8 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG saved = m_msgCur;
-    m_msgCur = MSG{m_hWnd, message, wParam, lParam, 0};
+    MSG saved = t_msgCur;
+    t_msgCur = MSG{m_hWnd, message, wParam, lParam, 0};
     LRESULT result;
     if (message == WM_COMMAND) {
         result = OnCmdMsg(LOWORD(wParam)) ? 0 : DefWindowProc(message, wParam, lParam);
@@ -133,11 +137,11 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     } else {
         result = DefWindowProc(message, wParam, lParam);
     }
-    m_msgCur = saved;
+    t_msgCur = saved;
     return result;
 }
 
-LRESULT CWnd::Default() { return DefWindowProc(m_msgCur.message, m_msgCur.wParam, m_msgCur.lParam); }
+LRESULT CWnd::Default() { return DefWindowProc(t_msgCur.message, t_msgCur.wParam, t_msgCur.lParam); }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);

@@ -146,7 +146,6 @@ protected:
 
 private:
     friend LRESULT AfxWndProc(HWND, UINT, WPARAM, LPARAM);
-    MSG m_msgCur{};
 };
 
 LRESULT AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
