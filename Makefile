@@ -5,7 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps configure build asan-test bench clean
+.PHONY: run test deps configure build asan-test tsan-test fuzz bench clean
 
 deps:
 	@scripts/install-deps
@@ -28,8 +28,19 @@ asan-test: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -LE slow
 
+# The music player's threads under ThreadSanitizer.
+tsan-test: deps
+	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELOR_TSAN=ON -DTESSELOR_BENCH=OFF >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target music_tests
+	@cd build-tsan/tests/music && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS each (CI runs them briefly).
+FUZZ_SECONDS ?= 300
+fuzz: deps
+	@scripts/fuzz-run $(FUZZ_SECONDS)
+
 bench: build
-	@cd $(BUILD) && for b in bench/tesselor_bench*; do [ -x "$$b" ] && "$$b"; done
+	@cd $(BUILD) && for b in bench/tesselor_*_bench; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-fuzz
