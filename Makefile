@@ -5,7 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps configure build asan-test tsan-test fuzz bench clean
+.PHONY: run test deps configure build asan-test tsan-test fuzz soak bench clean
 
 deps:
 	@scripts/install-deps
@@ -38,6 +38,12 @@ tsan-test: deps
 FUZZ_SECONDS ?= 300
 fuzz: deps
 	@scripts/fuzz-run $(FUZZ_SECONDS)
+
+# A million frames of random play under AddressSanitizer's leak checker.
+soak: deps
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELOR_SANITIZE=ON -DTESSELOR_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target frame_tests
+	@TESSELOR_SOAK_FRAMES=1000000 ASAN_OPTIONS=detect_leaks=1 $(ASAN_BUILD)/tests/frame/frame_tests --gtest_filter='SoakTest.*'
 
 bench: build
 	@cd $(BUILD) && for b in bench/tesselor_*_bench; do [ -x "$$b" ] && "$$b"; done
