@@ -1,5 +1,43 @@
-// Placeholder until the craft and shots are built.
+// The game world's data, its life, and the player's craft with its shots.
 #include "game/GameWorld.h"
+
+namespace {
+const int PLAYER_START_X = 300;
+const int PLAYER_START_Y = 400;
+const int PLAYER_SHIELD = 20;
+const int PLAYER_STEP = 3;
+const int PLAYER_MAX_X = 595;
+const int PLAYER_MAX_Y = 440;
+// The bank changes once the craft's clock has counted this far (every 11 steps).
+const int BANK_CLOCK_LAST = 10;
+
+const int BANK_LEVEL = 0;
+const int BANK_LEFT = 1;
+const int BANK_RIGHT = 2;
+const int BANK_HARD_LEFT = 3;
+const int BANK_HARD_RIGHT = 4;
+
+const int SHOT_SPEED = 10;
+
+// One shot sprite per shot level (1..3): where it is cut from the sheet and where it leaves the craft.
+struct ShotKind {
+    RECT rc;
+    int dx;
+    int dy;
+};
+const ShotKind SHOT_KINDS[3] = {
+    {{7, 131, 23, 141}, 14, 3},
+    {{24, 131, 43, 142}, 13, 3},
+    {{44, 131, 77, 143}, 7, 3},
+};
+
+void DestroySlot(CSprite*& pSprite) {
+    if (pSprite != nullptr) {
+        pSprite->Destroy();
+        pSprite = nullptr;
+    }
+}
+}  // namespace
 
 CGameWorld::CGameWorld(IDirectDrawSurface* pddsBack, IDirectDrawSurface* pddsSprites)
     : m_pddsBack(pddsBack),
@@ -21,14 +59,120 @@ CGameWorld::CGameWorld(IDirectDrawSurface* pddsBack, IDirectDrawSurface* pddsSpr
       m_pEnemies{},
       m_pBullets{} {}
 
-CGameWorld::~CGameWorld() = default;
-void CGameWorld::CreatePlayer() {}
+// A replaced game world takes all of its sprites with it; the surfaces and sounds are only lent.
+CGameWorld::~CGameWorld() {
+    DestroySlot(m_pPlayer);
+    for (CSprite*& p : m_pShots) DestroySlot(p);
+    DestroySlot(m_pShieldUnit);
+    DestroySlot(m_pShieldFrame);
+    for (CSprite*& p : m_pSmallExplosions) DestroySlot(p);
+    for (CSprite*& p : m_pBigExplosions) DestroySlot(p);
+    DestroySlot(m_pPowerItem);
+    DestroySlot(m_pShieldItem);
+    for (CSprite*& p : m_pEnemies) DestroySlot(p);
+    for (CSprite*& p : m_pBullets) DestroySlot(p);
+}
+
+void CGameWorld::CreatePlayer() {
+    m_pPlayer = new CSprite(m_pddsBack, m_pddsSprites, RECT{115, 62, 160, 114}, PLAYER_START_X, PLAYER_START_Y);
+    m_pPlayer->AddFrame(61, 62, 104, 114);    // banking left
+    m_pPlayer->AddFrame(171, 62, 214, 114);   // banking right
+    m_pPlayer->AddFrame(7, 62, 50, 114);      // hard left
+    m_pPlayer->AddFrame(225, 62, 268, 114);   // hard right
+    m_pPlayer->m_nHP = PLAYER_SHIELD;
+    m_pPlayer->m_nTick = 0;
+
+    m_pShieldFrame = new CSprite(m_pddsBack, m_pddsSprites, RECT{80, 14, 197, 33}, 10, 450);
+    m_pShieldUnit = new CSprite(m_pddsBack, m_pddsSprites, RECT{197, 17, 200, 30}, 0, 0);
+}
+
 void CGameWorld::SetSounds(IDirectSoundBuffer* pdsbExplosion, IDirectSoundBuffer* pdsbHit) {
     m_pdsbExplosion = pdsbExplosion;
     m_pdsbHit = pdsbHit;
 }
-BOOL CGameWorld::UpdatePlayer(BOOL, BOOL, BOOL, BOOL, BOOL) { return FALSE; }
-void CGameWorld::FireShot() {}
-void CGameWorld::MoveShots() {}
-void CGameWorld::DestroyPlayer() {}
-void CGameWorld::DestroyShot(int) {}
+
+BOOL CGameWorld::UpdatePlayer(BOOL bLeft, BOOL bRight, BOOL bUp, BOOL bDown, BOOL bFire) {
+    // Without a craft its shots stay where they are, undrawn.
+    if (m_pPlayer == nullptr) return FALSE;
+
+    if (bFire) FireShot();
+    MoveShots();
+
+    // The bank follows the held keys one step at a time, each time the craft's clock runs out.
+    if (m_pPlayer->m_nTick != BANK_CLOCK_LAST) {
+        ++m_pPlayer->m_nTick;
+    } else {
+        if (bLeft) {
+            if (m_nBank == BANK_LEVEL)
+                m_nBank = BANK_LEFT;
+            else if (m_nBank == BANK_LEFT)
+                m_nBank = BANK_HARD_LEFT;
+        }
+        if (bRight) {
+            if (m_nBank == BANK_LEVEL)
+                m_nBank = BANK_RIGHT;
+            else if (m_nBank == BANK_RIGHT)
+                m_nBank = BANK_HARD_RIGHT;
+        }
+        if (!bLeft) {
+            if (m_nBank == BANK_LEFT)
+                m_nBank = BANK_LEVEL;
+            else if (m_nBank == BANK_HARD_LEFT)
+                m_nBank = BANK_LEFT;
+        }
+        if (!bRight) {
+            if (m_nBank == BANK_RIGHT)
+                m_nBank = BANK_LEVEL;
+            else if (m_nBank == BANK_HARD_RIGHT)
+                m_nBank = BANK_RIGHT;
+        }
+        m_pPlayer->m_nTick = 0;
+    }
+
+    if (bLeft) m_pPlayer->OffsetX(-PLAYER_STEP);
+    if (bRight) m_pPlayer->OffsetX(PLAYER_STEP);
+    if (bUp) m_pPlayer->OffsetY(-PLAYER_STEP);
+    if (bDown) m_pPlayer->OffsetY(PLAYER_STEP);
+
+    // The craft stays on screen, though its lowest rows may hang below the bottom edge.
+    if (m_pPlayer->GetX() <= 0) m_pPlayer->SetX(0);
+    if (m_pPlayer->GetX() >= PLAYER_MAX_X) m_pPlayer->SetX(PLAYER_MAX_X);
+    if (m_pPlayer->GetY() <= 0) m_pPlayer->SetY(0);
+    if (m_pPlayer->GetY() >= PLAYER_MAX_Y) m_pPlayer->SetY(PLAYER_MAX_Y);
+
+    // Drawn after the shots, so the craft lies over them.
+    m_pPlayer->Draw(m_nBank);
+    return TRUE;
+}
+
+void CGameWorld::FireShot() {
+    if (m_pPlayer == nullptr) return;
+    for (int i = 0; i < MAX_SHOTS; ++i) {
+        if (m_pShots[i] == nullptr) {
+            int nLevel = m_nShotLevel;
+            if (nLevel < 1) nLevel = 1;
+            if (nLevel > 3) nLevel = 3;
+            const ShotKind& kind = SHOT_KINDS[nLevel - 1];
+            m_pShots[i] = new CSprite(m_pddsBack, m_pddsSprites, kind.rc, m_pPlayer->GetX() + kind.dx,
+                                      m_pPlayer->GetY() + kind.dy);
+            return;
+        }
+        // A shot that has left the top is cleared on the way; its slot waits for the next shot.
+        if (m_pShots[i]->GetY() <= 0) DestroyShot(i);
+    }
+}
+
+void CGameWorld::MoveShots() {
+    for (CSprite* pShot : m_pShots) {
+        if (pShot == nullptr) continue;
+        pShot->OffsetY(-SHOT_SPEED);
+        pShot->Draw(0);
+    }
+}
+
+void CGameWorld::DestroyPlayer() { DestroySlot(m_pPlayer); }
+
+void CGameWorld::DestroyShot(int n) {
+    if (n < 0 || n >= MAX_SHOTS) return;
+    DestroySlot(m_pShots[n]);
+}

@@ -1,21 +1,129 @@
-// Placeholder until the spawners are built.
+// The eighteen enemy spawners: each one is a row of the kind table, and one routine makes them all.
 #include "game/GameWorld.h"
+#include "platform/crt_rand.h"
 
-void CGameWorld::SpawnA1(int) {}
-void CGameWorld::SpawnA2(int) {}
-void CGameWorld::SpawnB1(int) {}
-void CGameWorld::SpawnB2(int) {}
-void CGameWorld::SpawnCLeft(int) {}
-void CGameWorld::SpawnCRight(int) {}
-void CGameWorld::SpawnD1(int) {}
-void CGameWorld::SpawnD2(int) {}
-void CGameWorld::SpawnE(int) {}
-void CGameWorld::SpawnF1(int) {}
-void CGameWorld::SpawnF2(int) {}
-void CGameWorld::SpawnG(int) {}
-void CGameWorld::SpawnHLeft(int) {}
-void CGameWorld::SpawnHRight(int) {}
-void CGameWorld::SpawnI(int) {}
-void CGameWorld::SpawnMidBoss1(int, int) {}
-void CGameWorld::SpawnMidBoss2(int, int) {}
-void CGameWorld::SpawnBoss() {}
+namespace {
+
+// Where an enemy enters: above the screen at x, beside it at y, or at the boss's fixed point.
+enum EEntry { ENTRY_TOP, ENTRY_LEFT, ENTRY_RIGHT, ENTRY_BOSS };
+
+struct SEnemyKind {
+    RECT rcFrame;  // picture on the sprite sheet
+    EEntry entry;
+    int nHP;
+    int nMove;
+    int nFire;
+    int nSpeed;
+    BOOL bMoveRight;
+    int nDrop;  // ignored by the mid-bosses, which take theirs from the caller
+};
+
+// Side entries start beyond the edges of the screen; top entries above it.
+const int ENTRY_TOP_Y = -100;
+const int ENTRY_LEFT_X = -100;
+const int ENTRY_RIGHT_X = 700;
+const int BOSS_X = 200;
+const int BOSS_Y = -200;
+const int FIRE_PHASES = 99;
+
+const RECT RC_A = {6, 305, 51, 357};
+const RECT RC_B = {52, 305, 97, 357};
+const RECT RC_C = {98, 305, 142, 357};
+const RECT RC_D = {143, 305, 188, 357};
+const RECT RC_E = {189, 305, 234, 357};
+const RECT RC_F = {235, 305, 280, 357};
+const RECT RC_G = {281, 305, 326, 357};
+const RECT RC_H = {327, 305, 372, 357};
+const RECT RC_I = {327, 358, 372, 410};
+const RECT RC_MIDBOSS = {476, 15, 623, 87};
+const RECT RC_BOSS = {282, 14, 448, 215};
+
+enum EKind {
+    KIND_A1, KIND_A2, KIND_B1, KIND_B2, KIND_C_LEFT, KIND_C_RIGHT, KIND_D1, KIND_D2, KIND_E, KIND_F1, KIND_F2,
+    KIND_G, KIND_H_LEFT, KIND_H_RIGHT, KIND_I, KIND_MIDBOSS1, KIND_MIDBOSS2, KIND_BOSS, KIND_COUNT
+};
+
+const SEnemyKind KINDS[KIND_COUNT] = {
+    // picture, entry, hit points, movement, fire, speed, moving right, drop
+    {RC_A, ENTRY_TOP, 3, MOVE_DIVE, FIRE_NONE, 2, 0, DROP_NONE},                // A1
+    {RC_A, ENTRY_TOP, 3, MOVE_HOVER, FIRE_SINGLE, 2, 0, DROP_NONE},             // A2
+    {RC_B, ENTRY_TOP, 3, MOVE_DIVE, FIRE_TWIN, 2, 0, DROP_NONE},                // B1
+    {RC_B, ENTRY_TOP, 3, MOVE_WEAVE, FIRE_TWIN, 2, 0, DROP_NONE},               // B2
+    {RC_C, ENTRY_LEFT, 5, MOVE_TURN_DOWN, FIRE_SPREAD3, 2, 1, DROP_NONE},       // C from the left
+    {RC_C, ENTRY_RIGHT, 5, MOVE_TURN_DOWN, FIRE_SPREAD3, 2, 0, DROP_NONE},      // C from the right
+    {RC_D, ENTRY_TOP, 5, MOVE_DIVE, FIRE_SPREAD3, 2, 0, DROP_NONE},             // D1
+    {RC_D, ENTRY_TOP, 5, MOVE_HOVER, FIRE_SPREAD3, 2, 0, DROP_NONE},            // D2
+    {RC_E, ENTRY_TOP, 3, MOVE_DIVE, FIRE_NONE, 5, 0, DROP_NONE},                // E
+    {RC_F, ENTRY_TOP, 5, MOVE_DIVE, FIRE_SINGLE, 3, 0, DROP_NONE},              // F1
+    {RC_F, ENTRY_TOP, 5, MOVE_HOVER, FIRE_SINGLE, 3, 0, DROP_NONE},             // F2
+    {RC_G, ENTRY_TOP, 5, MOVE_WEAVE, FIRE_SPREAD5, 3, 0, DROP_NONE},            // G
+    {RC_H, ENTRY_LEFT, 7, MOVE_TURN_DOWN, FIRE_SPREAD3, 1, 1, DROP_NONE},       // H from the left
+    {RC_H, ENTRY_RIGHT, 7, MOVE_TURN_DOWN, FIRE_SPREAD3, 1, 0, DROP_NONE},      // H from the right
+    {RC_I, ENTRY_TOP, 7, MOVE_WEAVE, FIRE_SPREAD5, 4, 0, DROP_NONE},            // I
+    {RC_MIDBOSS, ENTRY_TOP, 30, MOVE_WEAVE, FIRE_MIDBOSS1, 3, 1, DROP_NONE},    // mid-boss 1
+    {RC_MIDBOSS, ENTRY_TOP, 50, MOVE_WEAVE, FIRE_MIDBOSS2, 4, 0, DROP_NONE},    // mid-boss 2
+    {RC_BOSS, ENTRY_BOSS, 1000, MOVE_PATROL, FIRE_BOSS, 1, 1, DROP_BOSS},       // boss
+};
+
+// Puts an enemy of the given kind into the first free enemy slot. nPos is x for top entries and y for
+// side entries. A full slot table makes nothing and draws no number.
+void Spawn(CGameWorld& world, EKind eKind, int nPos, int nDrop) {
+    const SEnemyKind& kind = KINDS[eKind];
+    int nSlot = 0;
+    while (nSlot < MAX_ENEMIES && world.m_pEnemies[nSlot] != nullptr) ++nSlot;
+    if (nSlot == MAX_ENEMIES) return;
+
+    int x = nPos;
+    int y = ENTRY_TOP_Y;
+    switch (kind.entry) {
+        case ENTRY_TOP:
+            break;
+        case ENTRY_LEFT:
+            x = ENTRY_LEFT_X;
+            y = nPos;
+            break;
+        case ENTRY_RIGHT:
+            x = ENTRY_RIGHT_X;
+            y = nPos;
+            break;
+        case ENTRY_BOSS:
+            x = BOSS_X;
+            y = BOSS_Y;
+            break;
+    }
+
+    CSprite* pEnemy = new CSprite(world.m_pddsBack, world.m_pddsSprites, kind.rcFrame, x, y);
+    world.m_pEnemies[nSlot] = pEnemy;
+    pEnemy->m_nHP = kind.nHP;
+    pEnemy->m_nMove = kind.nMove;
+    pEnemy->m_nFire = kind.nFire;
+    pEnemy->m_nTick = kind.nSpeed;
+    pEnemy->m_bMoveRight = kind.bMoveRight;
+    pEnemy->m_nAge = 0;
+    pEnemy->m_nDrop = nDrop;
+    // The clock runs 0..99 but phases only 0..98: nobody fires on 99.
+    pEnemy->m_nFirePhase = crt::rand() % FIRE_PHASES;
+}
+
+void Spawn(CGameWorld& world, EKind eKind, int nPos) { Spawn(world, eKind, nPos, KINDS[eKind].nDrop); }
+
+}  // namespace
+
+void CGameWorld::SpawnA1(int x) { Spawn(*this, KIND_A1, x); }
+void CGameWorld::SpawnA2(int x) { Spawn(*this, KIND_A2, x); }
+void CGameWorld::SpawnB1(int x) { Spawn(*this, KIND_B1, x); }
+void CGameWorld::SpawnB2(int x) { Spawn(*this, KIND_B2, x); }
+void CGameWorld::SpawnCLeft(int y) { Spawn(*this, KIND_C_LEFT, y); }
+void CGameWorld::SpawnCRight(int y) { Spawn(*this, KIND_C_RIGHT, y); }
+void CGameWorld::SpawnD1(int x) { Spawn(*this, KIND_D1, x); }
+void CGameWorld::SpawnD2(int x) { Spawn(*this, KIND_D2, x); }
+void CGameWorld::SpawnE(int x) { Spawn(*this, KIND_E, x); }
+void CGameWorld::SpawnF1(int x) { Spawn(*this, KIND_F1, x); }
+void CGameWorld::SpawnF2(int x) { Spawn(*this, KIND_F2, x); }
+void CGameWorld::SpawnG(int x) { Spawn(*this, KIND_G, x); }
+void CGameWorld::SpawnHLeft(int y) { Spawn(*this, KIND_H_LEFT, y); }
+void CGameWorld::SpawnHRight(int y) { Spawn(*this, KIND_H_RIGHT, y); }
+void CGameWorld::SpawnI(int x) { Spawn(*this, KIND_I, x); }
+void CGameWorld::SpawnMidBoss1(int x, int nDrop) { Spawn(*this, KIND_MIDBOSS1, x, nDrop); }
+void CGameWorld::SpawnMidBoss2(int x, int nDrop) { Spawn(*this, KIND_MIDBOSS2, x, nDrop); }
+void CGameWorld::SpawnBoss() { Spawn(*this, KIND_BOSS, 0); }

@@ -61,7 +61,7 @@ public:
     virtual INT_PTR DoModal();
 
 protected:
-    virtual void DoDataExchange(CDataExchange* pDX);
+    void DoDataExchange(CDataExchange* pDX) override;
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
     DECLARE_MESSAGE_MAP()
