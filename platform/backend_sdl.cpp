@@ -16,6 +16,7 @@ SDL_Window* g_window = nullptr;
 namespace {
 
 bool g_videoReady = false;
+bool g_videoFailed = false;
 
 // Windows virtual-key codes of the keys the game knows; every other key passes its SDL code's
 // low byte as an unused virtual key, so it reaches the window and does nothing.
@@ -61,6 +62,29 @@ void Translate(const SDL_Event& e) {
     }
 }
 
+// Opens the video side once. The desktop's size is asked for before the window is made.
+bool EnsureVideo() {
+    if (g_videoReady) return true;
+    if (g_videoFailed) return false;  // said once already
+    g_videoFailed = true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "tesselor: cannot open a display: %s\n", SDL_GetError());
+        return false;
+    }
+    // SDL falls back to drivers that show nothing; take them only when asked for by name.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* wanted = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy")) &&
+        !(wanted && std::strstr(wanted, driver))) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        std::fprintf(stderr, "tesselor: cannot open a display (is DISPLAY set?)\n");
+        return false;
+    }
+    g_videoReady = true;
+    g_videoFailed = false;
+    return true;
+}
+
 }  // namespace
 
 namespace backend {
@@ -82,22 +106,7 @@ void Shutdown() {
 DWORD NowMs() { return SDL_GetTicks(); }
 
 bool CreateMainWindow(LPCSTR title, const RECT& rc, bool topmost, bool visible) {
-    if (!g_videoReady) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            std::fprintf(stderr, "tesselor: cannot open a display: %s\n", SDL_GetError());
-            return false;
-        }
-        // SDL falls back to drivers that show nothing; take them only when asked for by name.
-        const char* driver = SDL_GetCurrentVideoDriver();
-        const char* wanted = std::getenv("SDL_VIDEODRIVER");
-        if (driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy")) &&
-            !(wanted && std::strstr(wanted, driver))) {
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
-            std::fprintf(stderr, "tesselor: cannot open a display (is DISPLAY set?)\n");
-            return false;
-        }
-        g_videoReady = true;
-    }
+    if (!EnsureVideo()) return false;
     Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     if (!visible) flags |= SDL_WINDOW_HIDDEN;
@@ -122,7 +131,7 @@ void DestroyMainWindow() {
 
 RECT DesktopRect() {
     SDL_Rect r{0, 0, 640, 480};
-    if (g_videoReady) SDL_GetDisplayBounds(0, &r);
+    if (EnsureVideo()) SDL_GetDisplayBounds(0, &r);
     return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
 }
 

@@ -18,6 +18,9 @@
 #define DDERR_NOCOLORKEY ((HRESULT)0x887600D7)
 #define DDERR_NOPALETTEATTACHED ((HRESULT)0x887601AB)
 #define DDERR_NODIRECTDRAWHW ((HRESULT)0x88760230)
+#define DDERR_UNSUPPORTED ((HRESULT)0x80004001)
+#define DDERR_INVALIDMODE ((HRESULT)0x88760078)
+#define DDERR_NOTFLIPPABLE ((HRESULT)0x88760214)
 
 // Cooperative levels.
 #define DDSCL_FULLSCREEN 0x00000001
@@ -31,6 +34,7 @@
 #define DDSD_WIDTH 0x00000004
 #define DDSD_PITCH 0x00000008
 #define DDSD_BACKBUFFERCOUNT 0x00000020
+#define DDSD_LPSURFACE 0x00000800
 #define DDSD_PIXELFORMAT 0x00001000
 
 // Surface capabilities.
@@ -46,7 +50,7 @@
 #define DDPCAPS_8BIT 0x00000004
 #define DDPCAPS_ALLOW256 0x00000040
 
-// Colour key kinds.
+// Colour key kinds. A source key skips the pixel values low..high (low alone when high is below it).
 #define DDCKEY_SRCBLT 0x00000008
 
 // BltFast and Flip flags.
@@ -156,3 +160,9 @@ protected:
 typedef IDirectDraw* LPDIRECTDRAW;
 
 HRESULT DirectDrawCreate(GUID* lpGUID, IDirectDraw** lplpDD, IUnknown* pUnkOuter);
+
+// The display's side of GDI: the colours the display shows now, those of the palette set on the
+// primary surface (a grey ramp while there is none). `*pVersion` changes whenever they may have.
+namespace ddraw_internal {
+const PALETTEENTRY* DisplayPalette(DWORD* pVersion);
+}  // namespace ddraw_internal

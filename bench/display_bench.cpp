@@ -1,0 +1,274 @@
+// The blitter against SDL's on the same 8-bit pixels: colour-keyed sprite copies of the game's real
+// sizes cut from the real sprite sheet, the opaque full-screen copy, and the 8-bit to 32-bit
+// conversion of a presented frame, each beside memcpy of the same bytes.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "game/BitmapSurface.h"
+#include "platform/blit8.h"
+#include "platform/ddraw.h"
+#include "platform/ddraw_testing.h"
+#include "platform/palette_convert.h"
+
+namespace {
+
+struct SSpriteRect {
+    const char* name;
+    RECT rc;
+};
+
+// Rectangles of the sprite sheet the game cuts (and, last, a cloud tile of BG00).
+const SSpriteRect SPRITES[] = {
+    {"bullet 7x7", {202, 376, 209, 383}},   {"shot 16x10", {7, 131, 23, 141}},
+    {"small boom 17x15", {5, 383, 22, 398}}, {"item 21x21", {13, 14, 34, 35}},
+    {"craft 45x52", {115, 62, 160, 114}},    {"enemy 45x52", {6, 305, 51, 357}},
+    {"big boom 61x61", {1, 414, 62, 475}},   {"gauge 117x19", {80, 14, 197, 33}},
+    {"mid-boss 147x72", {476, 15, 623, 87}}, {"boss 166x201", {282, 14, 448, 215}},
+};
+
+// One frame's worth of copies, roughly as a busy moment of play has them: (rect index, count).
+const int FRAME_MIX[][2] = {{0, 100}, {1, 8}, {2, 10}, {3, 2}, {4, 1}, {5, 20}, {6, 5}, {7, 1}, {8, 1}, {9, 1}};
+
+struct SDisplay {
+    IDirectDraw* pDD = nullptr;
+    IDirectDrawSurface* pPrimary = nullptr;
+    IDirectDrawSurface* pBack = nullptr;
+    IDirectDrawPalette* pPalette = nullptr;
+    IDirectDrawSurface* pSprites = nullptr;
+    IDirectDrawSurface* pTitle = nullptr;
+    IDirectDrawSurface* pBG00 = nullptr;
+    PALETTEENTRY entries[256];
+
+    SDisplay() {
+        DirectDrawCreate(nullptr, &pDD, nullptr);
+        DDSURFACEDESC ddsd;
+        std::memset(&ddsd, 0, sizeof(ddsd));
+        ddsd.dwSize = sizeof(ddsd);
+        ddsd.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        ddsd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        ddsd.dwBackBufferCount = 1;
+        pDD->CreateSurface(&ddsd, &pPrimary, nullptr);
+        DDSCAPS caps{DDSCAPS_BACKBUFFER};
+        pPrimary->GetAttachedSurface(&caps, &pBack);
+        pPalette = LoadBitmapPalette(pDD, "sky.bmp");
+        pPrimary->SetPalette(pPalette);
+        pPalette->GetEntries(0, 0, 256, entries);
+        pSprites = LoadBitmapSurface(pDD, "SPR", 0, 0);
+        pTitle = LoadBitmapSurface(pDD, "TITLE", 0, 0);
+        pBG00 = LoadBitmapSurface(pDD, "BG00", 0, 0);
+        SetSurfaceColorKey(pSprites, SPRITE_COLOR_KEY);
+        SetSurfaceColorKey(pBG00, SPRITE_COLOR_KEY);
+    }
+};
+
+SDisplay& Display() {
+    static SDisplay d;
+    return d;
+}
+
+// SDL surfaces over the very same pixel memory, sharing one palette so 8-bit copies map 1:1.
+struct SSdl {
+    SDL_Palette* palette = nullptr;
+    SDL_Surface* back = nullptr;
+    SDL_Surface* sheet = nullptr;     // key, no RLE
+    SDL_Surface* sheetRle = nullptr;  // key with SDL_RLEACCEL
+    std::vector<SDL_Surface*> own;    // each sprite on a surface of its own, RLE: SDL's best case
+
+    SSdl() {
+        SDisplay& d = Display();
+        palette = SDL_AllocPalette(256);
+        SDL_Color colours[256];
+        for (int i = 0; i < 256; ++i)
+            colours[i] = SDL_Color{d.entries[i].peRed, d.entries[i].peGreen, d.entries[i].peBlue, 255};
+        SDL_SetPaletteColors(palette, colours, 0, 256);
+        back = Wrap(d.pBack, 640, 480);
+        sheet = Wrap(d.pSprites, 640, 480);
+        sheetRle = Wrap(d.pSprites, 640, 480);
+        SDL_SetColorKey(sheet, SDL_TRUE, 255);
+        SDL_SetColorKey(sheetRle, SDL_TRUE, 255);
+        SDL_SetSurfaceRLE(sheetRle, 1);
+        SDL_Surface* opaqueSheet = Wrap(d.pSprites, 640, 480);
+        for (const SSpriteRect& s : SPRITES) {
+            const int w = s.rc.right - s.rc.left, h = s.rc.bottom - s.rc.top;
+            SDL_Surface* o = SDL_CreateRGBSurfaceWithFormat(0, w, h, 8, SDL_PIXELFORMAT_INDEX8);
+            SDL_SetSurfacePalette(o, palette);
+            SDL_Rect r{s.rc.left, s.rc.top, w, h};
+            SDL_BlitSurface(opaqueSheet, &r, o, nullptr);
+            SDL_SetColorKey(o, SDL_TRUE, 255);
+            SDL_SetSurfaceRLE(o, 1);
+            own.push_back(o);
+        }
+        // Let SDL encode its run-length data before timing starts.
+        SDL_Rect r{0, 0, 8, 8};
+        SDL_BlitSurface(sheetRle, &r, back, &r);
+        for (SDL_Surface* o : own) SDL_BlitSurface(o, nullptr, back, &r);
+        SDL_FreeSurface(opaqueSheet);
+    }
+
+    SDL_Surface* Wrap(IDirectDrawSurface* pdds, int w, int h) {
+        LONG pitch = 0;
+        BYTE* px = ddraw_testing::Pixels(pdds, &pitch);
+        SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px, w, h, 8, pitch, SDL_PIXELFORMAT_INDEX8);
+        SDL_SetSurfacePalette(s, palette);
+        return s;
+    }
+};
+
+SSdl& Sdl() {
+    static SSdl s;
+    return s;
+}
+
+// Destination points spread over the screen so copies do not all hit one cache line.
+DWORD PlaceX(int i, int w) { return DWORD((i * 137) % (640 - w)); }
+DWORD PlaceY(int i, int h) { return DWORD((i * 89) % (480 - h)); }
+
+// Second argument: the blitter's instruction path (1 SSE2, 2 AVX2, 3 AVX-512).
+void BM_KeyedBltFast(benchmark::State& state) {
+    SDisplay& d = Display();
+    if (!blit8::UsePath(static_cast<blit8::Path>(state.range(1)))) {
+        state.SkipWithError("the processor lacks these instructions");
+        return;
+    }
+    const SSpriteRect& s = SPRITES[state.range(0)];
+    RECT rc = s.rc;
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    int i = 0;
+    for (auto _ : state) {
+        HRESULT hr = d.pBack->BltFast(PlaceX(i, w), PlaceY(i, h), d.pSprites, &rc, DDBLTFAST_SRCCOLORKEY);
+        benchmark::DoNotOptimize(hr);
+        ++i;
+    }
+    blit8::UsePath(blit8::Path::Auto);
+    state.SetLabel(s.name);
+    state.SetItemsProcessed(int64_t(state.iterations()) * w * h);
+}
+
+void SdlKeyed(benchmark::State& state, SDL_Surface* src, bool ownSurface) {
+    SSdl& sdl = Sdl();
+    const SSpriteRect& s = SPRITES[state.range(0)];
+    const int w = s.rc.right - s.rc.left, h = s.rc.bottom - s.rc.top;
+    SDL_Surface* from = ownSurface ? sdl.own[size_t(state.range(0))] : src;
+    int i = 0;
+    for (auto _ : state) {
+        SDL_Rect sr{ownSurface ? 0 : s.rc.left, ownSurface ? 0 : s.rc.top, w, h};
+        SDL_Rect dr{int(PlaceX(i, w)), int(PlaceY(i, h)), w, h};
+        int rc = SDL_BlitSurface(from, &sr, sdl.back, &dr);
+        benchmark::DoNotOptimize(rc);
+        ++i;
+    }
+    state.SetLabel(s.name);
+    state.SetItemsProcessed(int64_t(state.iterations()) * w * h);
+}
+
+void BM_SdlKeyed(benchmark::State& state) { SdlKeyed(state, Sdl().sheet, false); }
+void BM_SdlKeyedRle(benchmark::State& state) { SdlKeyed(state, Sdl().sheetRle, false); }
+void BM_SdlKeyedRleOwnSurface(benchmark::State& state) { SdlKeyed(state, nullptr, true); }
+
+void BM_FrameMixBltFast(benchmark::State& state) {
+    SDisplay& d = Display();
+    for (auto _ : state) {
+        int i = 0;
+        for (const auto& m : FRAME_MIX) {
+            RECT rc = SPRITES[m[0]].rc;
+            const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+            for (int k = 0; k < m[1]; ++k, ++i)
+                d.pBack->BltFast(PlaceX(i, w), PlaceY(i, h), d.pSprites, &rc, DDBLTFAST_SRCCOLORKEY);
+        }
+    }
+}
+
+void BM_FrameMixSdlRle(benchmark::State& state) {
+    SSdl& sdl = Sdl();
+    for (auto _ : state) {
+        int i = 0;
+        for (const auto& m : FRAME_MIX) {
+            const RECT& rc = SPRITES[m[0]].rc;
+            const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+            for (int k = 0; k < m[1]; ++k, ++i) {
+                SDL_Rect sr{rc.left, rc.top, w, h};
+                SDL_Rect dr{int(PlaceX(i, w)), int(PlaceY(i, h)), w, h};
+                SDL_BlitSurface(sdl.sheetRle, &sr, sdl.back, &dr);
+            }
+        }
+    }
+}
+
+// A 640x240 cloud tile of BG00 drawn with the key, as the background does three times a frame.
+void BM_CloudTileBltFast(benchmark::State& state) {
+    SDisplay& d = Display();
+    RECT rc{0, 169, 640, 409};
+    for (auto _ : state) d.pBack->BltFast(0, 120, d.pBG00, &rc, DDBLTFAST_SRCCOLORKEY);
+    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 240);
+}
+
+void BM_OpaqueScreenBltFast(benchmark::State& state) {
+    SDisplay& d = Display();
+    RECT rc{0, 0, 640, 480};
+    for (auto _ : state) {
+        HRESULT hr = d.pBack->BltFast(0, 0, d.pTitle, &rc, DDBLTFAST_NOCOLORKEY);
+        benchmark::DoNotOptimize(hr);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480);
+}
+
+void BM_OpaqueScreenMemcpy(benchmark::State& state) {
+    SDisplay& d = Display();
+    BYTE* dst = ddraw_testing::Pixels(d.pBack, nullptr);
+    const BYTE* src = ddraw_testing::Pixels(d.pTitle, nullptr);
+    for (auto _ : state) {
+        std::memcpy(dst, src, 640 * 480);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480);
+}
+
+void BM_OpaqueScreenSdl(benchmark::State& state) {
+    SSdl& sdl = Sdl();
+    static SDL_Surface* title = sdl.Wrap(Display().pTitle, 640, 480);
+    for (auto _ : state) SDL_BlitSurface(title, nullptr, sdl.back, nullptr);
+    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480);
+}
+
+void BM_PresentConvert(benchmark::State& state) {
+    SDisplay& d = Display();
+    std::vector<uint32_t> out(640 * 480);
+    uint32_t lut[256];
+    const BYTE* src = ddraw_testing::Pixels(d.pTitle, nullptr);
+    for (auto _ : state) {
+        palette_convert::BuildTable(d.entries, lut);
+        palette_convert::Convert(src, 640, out.data(), 640 * 4, 640, 480, lut);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480 * 4);
+}
+
+// memcpy of the converted frame's 1,228,800 bytes (what the conversion writes).
+void BM_PresentMemcpy32(benchmark::State& state) {
+    std::vector<uint32_t> in(640 * 480, 0x12345678u), out(640 * 480);
+    for (auto _ : state) {
+        std::memcpy(out.data(), in.data(), in.size() * 4);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480 * 4);
+}
+
+}  // namespace
+
+BENCHMARK(BM_KeyedBltFast)->ArgsProduct({benchmark::CreateDenseRange(0, 9, 1), {1, 2, 3}});
+BENCHMARK(BM_SdlKeyedRle)->DenseRange(0, 9);
+BENCHMARK(BM_SdlKeyedRleOwnSurface)->DenseRange(0, 9);
+BENCHMARK(BM_SdlKeyed)->DenseRange(0, 9);
+BENCHMARK(BM_FrameMixBltFast);
+BENCHMARK(BM_FrameMixSdlRle);
+BENCHMARK(BM_CloudTileBltFast);
+BENCHMARK(BM_OpaqueScreenBltFast);
+BENCHMARK(BM_OpaqueScreenMemcpy);
+BENCHMARK(BM_OpaqueScreenSdl);
+BENCHMARK(BM_PresentConvert);
+BENCHMARK(BM_PresentMemcpy32);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# Smoke test of the real program on a private X server: the title picture fills the screen in its own
+# colours, Space starts a game, Escape returns to the title and Escape again ends the program with 0.
+#
+#   smoke.sh <tesselor executable> <TITLE.bmp>
+# Exits 77 (skipped) when the X tools are not installed.
+set -u
+
+game=$1
+title=$2
+
+for tool in Xvfb xdotool import convert; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "smoke: $tool is not installed; skipped"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d /tmp/tesselor-smoke-XXXXXX)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid"; fi
+    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "smoke: FAILED: $*"
+    for log in "$work"/game.log "$work"/xvfb.log; do
+        [ -s "$log" ] && { echo "--- $log"; tail -n 20 "$log"; }
+    done
+    exit 1
+}
+
+# A 4:3 screen twice the game's size: every game pixel becomes an exact 2x2 block.
+Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# Started in an empty directory: the colours must come from the program itself. In a sanitizer
+# build the X and D-Bus libraries' own leftovers are not this program's leaks (the headless tests
+# look for those), so leak checking is off here; every other check stays on.
+(cd "$work" && exec env SDL_AUDIODRIVER=dummy ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    "$game" >"$work/game.log" 2>&1) &
+game_pid=$!
+
+wid=""
+for _ in $(seq 100); do
+    wid=$(xdotool search --name '^Tesselor$' 2>/dev/null | head -n1)
+    [ -n "$wid" ] && break
+    kill -0 "$game_pid" 2>/dev/null || fail "the program ended before showing its window"
+    sleep 0.1
+done
+[ -n "$wid" ] || fail "no window named Tesselor"
+sleep 1
+
+# Colour counts "count hex" of an image, most frequent first.
+histogram() {
+    convert "$1" -format %c histogram:info:- | sed -E 's/^ *([0-9]+): .*(#[0-9A-Fa-f]{6}).*/\1 \2/' | sort -rn
+}
+
+import -window root "$work/title.png" || fail "no screenshot"
+histogram "$title" >"$work/title.hist"
+histogram "$work/title.png" >"$work/shot.hist"
+# The eight most frequent colours of the picture cover (about) four times as many screen pixels.
+head -n 8 "$work/title.hist" | while read -r count hex; do
+    got=$(awk -v h="$hex" 'toupper($2) == toupper(h) { print $1 }' "$work/shot.hist")
+    got=${got:-0}
+    if [ "$got" -lt $((count * 3)) ] || [ "$got" -gt $((count * 5)) ]; then
+        echo "colour $hex: $got screen pixels for $count picture pixels" >"$work/bad"
+        break
+    fi
+done
+[ -e "$work/bad" ] && fail "$(cat "$work/bad")"
+black=$(awk 'toupper($2) == "#000000" { print $1 }' "$work/shot.hist")
+[ "${black:-0}" -lt 122880 ] || fail "the screen is mostly black ($black pixels)"
+
+xdotool windowfocus "$wid" 2>/dev/null
+xdotool key --clearmodifiers space
+sleep 1.5
+import -window root "$work/play.png" || fail "no screenshot of play"
+a=$(convert "$work/title.png" rgb:- | md5sum)
+b=$(convert "$work/play.png" rgb:- | md5sum)
+[ "$a" != "$b" ] || fail "Space did not start a game"
+
+xdotool key --clearmodifiers Escape
+sleep 0.5
+kill -0 "$game_pid" 2>/dev/null || fail "Escape during play ended the program"
+xdotool key --clearmodifiers Escape
+
+for _ in $(seq 50); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$game_pid" 2>/dev/null; then fail "Escape on the title did not end the program"; fi
+wait "$game_pid"
+code=$?
+game_pid=""
+[ "$code" -eq 0 ] || fail "the program ended with code $code"
+echo "smoke: passed"
