@@ -31,8 +31,8 @@ asan-test: deps
 # The music player's threads under ThreadSanitizer.
 tsan-test: deps
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELOR_TSAN=ON -DTESSELOR_BENCH=OFF >/dev/null
-	@cmake --build build-tsan -j $(JOBS) --target music_tests
-	@cd build-tsan/tests/music && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+	@cmake --build build-tsan -j $(JOBS) --target music_stress_tests
+	@cd build-tsan/tests/music && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L tsan
 
 # Every fuzz target for FUZZ_SECONDS each (CI runs them briefly).
 FUZZ_SECONDS ?= 300

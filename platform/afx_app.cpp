@@ -5,6 +5,7 @@
 #include "platform/audio_out.h"
 #include "platform/backend.h"
 #include "platform/resources.h"
+#include "platform/winmm_midi.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -57,7 +58,10 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR /*lpCmdL
         g_pApp->m_nCmdShow = nCmdShow;
         if (g_pApp->m_pszAppName == nullptr) g_pApp->m_pszAppName = "Tesselor";
     }
-    return backend::Init() ? TRUE : FALSE;
+    if (!backend::Init()) return FALSE;
+    // The sound font loads in the background from now on, so the first start of play never waits for it.
+    MidiStartSynthLoad();
+    return TRUE;
 }
 
 void AfxWinTerm() {

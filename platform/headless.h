@@ -48,3 +48,50 @@ const std::vector<PALETTEENTRY>& PresentedPalette();
 void SetAudioAvailable(bool available);
 
 }  // namespace headless
+
+// ---- Music: the MIDI stream layer (backend_headless_music.cpp) ----
+#include <cstdint>
+
+namespace headless {
+
+// One message the recording synthesiser received, at the frame it arrived (frames it had rendered before).
+enum MidiSynthKind {
+    SYNTH_NOTE_ON,
+    SYNTH_NOTE_OFF,
+    SYNTH_KEY_PRESSURE,
+    SYNTH_CONTROL,
+    SYNTH_PROGRAM,
+    SYNTH_CHANNEL_PRESSURE,
+    SYNTH_PITCH_BEND,
+    SYNTH_ALL_NOTES_OFF
+};
+struct MidiSynthEvent {
+    uint64_t qwFrame;
+    MidiSynthKind nKind;
+    int nChannel;
+    int nData1;
+    int nData2;
+};
+
+// Streams opened from now on play into a recording synthesiser (true) or FluidSynth (false, the
+// default). Only while no stream is open; false otherwise. Clears the record.
+bool UseRecordingMidiSynth(bool use);
+std::vector<MidiSynthEvent> RecordedMidiEvents();
+// Frames the recording synthesiser has rendered.
+uint64_t RecordedMidiFrames();
+void ClearRecordedMidiEvents();
+
+// Blocks until every MIDI notice posted so far (MOM_OPEN, MOM_DONE, MOM_CLOSE) has reached its callback.
+void WaitMidiNotices();
+// Holds every MIDI notice back this long before delivering it (0: none).
+void SetMidiNoticeDelay(DWORD ms);
+
+// The open stream, if any.
+bool MidiStreamIsOpen();
+bool MidiStreamIsRunning();
+size_t MidiBuffersQueued();
+DWORD MidiTempo();
+uint64_t MidiStreamPosition();
+uint64_t MidiStreamsOpened();
+
+}  // namespace headless

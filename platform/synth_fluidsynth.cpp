@@ -1,0 +1,100 @@
+// The synthesiser on FluidSynth: one General MIDI sound font, rendered straight into our mix.
+#include <fluidsynth.h>
+
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#include "platform/synth.h"
+
+namespace {
+
+// FluidSynth's chatter (information, debugging) stays quiet; its warnings and errors still show.
+void QuietLog(int, const char*, void*) {}
+
+void QuietFluidSynthOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        fluid_set_log_function(FLUID_INFO, &QuietLog, nullptr);
+        fluid_set_log_function(FLUID_DBG, &QuietLog, nullptr);
+    });
+}
+
+// Loudness of the synthesiser in our mix (FluidSynth's own default is 0.2).
+constexpr double kSynthGain = 0.5;
+
+class CFluidSynth : public CSynth {
+public:
+    CFluidSynth() = default;
+    ~CFluidSynth() override {
+        if (m_pSynth) delete_fluid_synth(m_pSynth);
+        if (m_pSettings) delete_fluid_settings(m_pSettings);
+    }
+
+    bool Create(const std::string& strSoundFont, int nRate) {
+        QuietFluidSynthOnce();
+        m_pSettings = new_fluid_settings();
+        if (m_pSettings == nullptr) return false;
+        fluid_settings_setnum(m_pSettings, "synth.sample-rate", static_cast<double>(nRate));
+        fluid_settings_setnum(m_pSettings, "synth.gain", kSynthGain);
+        // Calls are serialised by the stream layer; FluidSynth's own lock is not needed.
+        fluid_settings_setint(m_pSettings, "synth.threadsafe-api", 0);
+        fluid_settings_setint(m_pSettings, "synth.cpu-cores", 1);
+        m_pSynth = new_fluid_synth(m_pSettings);
+        if (m_pSynth == nullptr) return false;
+        if (fluid_synth_sfload(m_pSynth, strSoundFont.c_str(), 1) == FLUID_FAILED) {
+            std::fprintf(stderr, "tesselor: cannot load sound font %s\n", strSoundFont.c_str());
+            return false;
+        }
+        m_scratch.resize(2 * kChunk);
+        return true;
+    }
+
+    void NoteOn(int nChannel, int nKey, int nVelocity) override {
+        fluid_synth_noteon(m_pSynth, nChannel, nKey, nVelocity);
+    }
+    void NoteOff(int nChannel, int nKey) override { fluid_synth_noteoff(m_pSynth, nChannel, nKey); }
+    void KeyPressure(int nChannel, int nKey, int nValue) override {
+        fluid_synth_key_pressure(m_pSynth, nChannel, nKey, nValue);
+    }
+    void ControlChange(int nChannel, int nController, int nValue) override {
+        fluid_synth_cc(m_pSynth, nChannel, nController, nValue);
+    }
+    void ProgramChange(int nChannel, int nProgram) override {
+        fluid_synth_program_change(m_pSynth, nChannel, nProgram);
+    }
+    void ChannelPressure(int nChannel, int nValue) override {
+        fluid_synth_channel_pressure(m_pSynth, nChannel, nValue);
+    }
+    void PitchBend(int nChannel, int nValue) override { fluid_synth_pitch_bend(m_pSynth, nChannel, nValue); }
+    void AllNotesOff(int nChannel) override {
+        fluid_synth_cc(m_pSynth, nChannel, 64, 0);
+        fluid_synth_all_notes_off(m_pSynth, nChannel);
+    }
+
+    void Render(float* pOut, int nFrames) override {
+        while (nFrames > 0) {
+            int n = nFrames < kChunk ? nFrames : kChunk;
+            float* pScratch = m_scratch.data();
+            fluid_synth_write_float(m_pSynth, n, pScratch, 0, 2, pScratch, 1, 2);
+            for (int i = 0; i < 2 * n; ++i) pOut[i] += pScratch[i];
+            pOut += 2 * n;
+            nFrames -= n;
+        }
+    }
+
+private:
+    static constexpr int kChunk = 1024;
+    fluid_settings_t* m_pSettings = nullptr;
+    fluid_synth_t* m_pSynth = nullptr;
+    std::vector<float> m_scratch;
+};
+
+}  // namespace
+
+std::unique_ptr<CSynth> CreateFluidSynth(const std::string& strSoundFont, int nRate) {
+    if (strSoundFont.empty() || nRate <= 0) return nullptr;
+    auto pSynth = std::make_unique<CFluidSynth>();
+    if (!pSynth->Create(strSoundFont, nRate)) return nullptr;
+    return pSynth;
+}
