@@ -342,12 +342,12 @@ void RenderModel(const CShapeModel& model, CCanvas& canvas, int x0, int y0, int 
                 double ndl = nx * lx + ny * ly + nz * lz;
                 double diff = std::max(0.0, ndl);
                 double light = 0.18 + 0.82 * diff - rp.dSheen * (xv * 0.6 + y * 0.8);
-                double spec = 0;
+                double specular = 0;
                 if (mat.nShine > 0 && ndl > 0) {
                     double rz = 2 * ndl * nz - lz;
-                    if (rz > 0) spec = mat.dGloss * PowInt(rz, mat.nShine);
+                    if (rz > 0) specular = mat.dGloss * PowInt(rz, mat.nShine);
                 }
-                v = (nLevels - 1) * (light + spec);
+                v = (nLevels - 1) * (light + specular);
             }
             size_t k = size_t(py) * w + px;
             int level = rp.bDitherShading ? DitherLevel(v, nLevels, x0 + px, y0 + py)
