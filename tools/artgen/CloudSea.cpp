@@ -21,6 +21,8 @@ const int TILE_TOP = 169;
 std::vector<float> SeaShade()
 {
     CCloudField sea(640, TILE_H, 0, TILE_H);
+    // The sea runs on past both sides of the screen: no cloud edge falls away there.
+    sea.SetSolidSides(true, true);
     sea.AddFloor(2, 12, 60, 0x5EAu);
     ScatterCumulus(sea, 0, 0, 640, TILE_H, 1.0, 0.92, 0xC10Du);
     sea.Soften(2);
