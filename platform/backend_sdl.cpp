@@ -67,13 +67,19 @@ bool EnsureVideo() {
     if (g_videoReady) return true;
     if (g_videoFailed) return false;  // said once already
     g_videoFailed = true;
+    // A desktop session names its display; without one there is nothing to show the game on (and
+    // SDL's probing of other drivers would only print noise or take over a text console).
+    const char* wanted = std::getenv("SDL_VIDEODRIVER");
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !(wanted && *wanted)) {
+        std::fprintf(stderr, "tesselor: cannot open a display (is DISPLAY set?)\n");
+        return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tesselor: cannot open a display: %s\n", SDL_GetError());
         return false;
     }
     // SDL falls back to drivers that show nothing; take them only when asked for by name.
     const char* driver = SDL_GetCurrentVideoDriver();
-    const char* wanted = std::getenv("SDL_VIDEODRIVER");
     if (driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy")) &&
         !(wanted && std::strstr(wanted, driver))) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/ddraw.h"
@@ -276,6 +277,15 @@ void Scale(CGdiBitmap* bm, LONG w, LONG h) {
     bm->nHeight = h;
 }
 
+// Takes a bitmap just read: scaled to cx x cy (0: its own size) and handed out as a handle.
+HANDLE AdoptBitmap(std::unique_ptr<CGdiBitmap> bm, int cx, int cy) {
+    if (!bm) return nullptr;
+    Scale(bm.get(), cx ? cx : bm->nWidth, cy ? cy : bm->nHeight);
+    CGdiBitmap* p = bm.release();
+    Bitmaps().insert(p);
+    return ToHandle(p);
+}
+
 }  // namespace
 
 HANDLE LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad) {
@@ -296,11 +306,7 @@ HANDLE LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT 
         if (data == nullptr) return nullptr;
         bm = ReadDib(data, SizeofResource(hInst, res), -1);
     }
-    if (!bm) return nullptr;
-    Scale(bm.get(), cx ? cx : bm->nWidth, cy ? cy : bm->nHeight);
-    CGdiBitmap* p = bm.release();
-    Bitmaps().insert(p);
-    return ToHandle(p);
+    return AdoptBitmap(std::move(bm), cx, cy);
 }
 
 int GetObjectA(HGDIOBJ h, int cbBuffer, LPVOID lpvObject) {
@@ -462,6 +468,12 @@ bool IsSurfaceDC(HDC hdc) {
 BYTE NearestDisplayIndex(COLORREF color) {
     return MapColour(Cache(), (uint32_t(GetRValue(color)) << 16) | (uint32_t(GetGValue(color)) << 8) |
                                   GetBValue(color));
+}
+
+HANDLE LoadBitmapFileImage(const BYTE* data, size_t size, int cx, int cy) {
+    if (cx < 0 || cy < 0 || cx > MAX_BITMAP_SIDE || cy > MAX_BITMAP_SIDE) return nullptr;
+    if (data == nullptr || size > MAX_BITMAP_FILE) return nullptr;
+    return AdoptBitmap(ReadBitmapFile(data, size), cx, cy);
 }
 
 int LiveObjectCount() {

@@ -92,6 +92,9 @@ bool IsSurfaceDC(HDC hdc);
 // The index of the display palette colour nearest to `color` (exact first, then the least squared
 // distance, lowest index on a tie).
 BYTE NearestDisplayIndex(COLORREF color);
+// The file road of LoadImageA on a bitmap file already in memory (file header, then the DIB);
+// null when it is damaged. Lets the reader be driven without a file.
+HANDLE LoadBitmapFileImage(const BYTE* data, size_t size, int cx, int cy);
 // Live bitmaps and device contexts (tests look for leaks).
 int LiveObjectCount();
 }  // namespace gdi_internal
