@@ -5,7 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps configure build asan-test tsan-test fuzz soak bench clean
+.PHONY: run test deps configure build asan-test tsan-test fuzz soak bench screenshots clean
 
 deps:
 	@scripts/install-deps
@@ -47,6 +47,10 @@ soak: deps
 
 bench: build
 	@cd $(BUILD) && for b in bench/tesselor_*_bench; do [ -x "$$b" ] && "$$b"; done
+
+# The README's pictures: a game played on a private X server, as the end-to-end test plays it.
+screenshots: build
+	@PLAY_FAILED_DIR=$(BUILD)/play-failed tests/e2e/play.sh $(BUILD)/tesselor $(BUILD)/tests/e2e/e2e_shot_check resources --screenshots docs/screenshots
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-tsan build-fuzz

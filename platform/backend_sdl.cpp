@@ -124,6 +124,7 @@ bool CreateMainWindow(LPCSTR title, const RECT& rc, bool topmost, bool visible) 
         std::fprintf(stderr, "tesselor: cannot open a window: %s\n", SDL_GetError());
         return false;
     }
+    sdl_state::CreateVideo();
     return true;
 }
 

@@ -5,6 +5,9 @@
 
 namespace sdl_state {
 extern SDL_Window* g_window;
+// Makes the renderer and textures of the video side for the new window. SDL may have to make the
+// window again for its renderer, so this is done at once, before any input can reach the window.
+bool CreateVideo();
 // Frees the renderer and texture of the video side (before the window goes).
 void DestroyVideo();
 }  // namespace sdl_state

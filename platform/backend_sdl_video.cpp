@@ -117,6 +117,8 @@ void WaitForVblank() {
 }  // namespace
 
 namespace sdl_state {
+bool CreateVideo() { return EnsureRenderer(); }
+
 void DestroyVideo() {
     if (g_scaled) SDL_DestroyTexture(g_scaled);
     if (g_frame) SDL_DestroyTexture(g_frame);
