@@ -9,6 +9,7 @@
 #include "tests/display/display_test_util.h"
 
 using namespace display_test;
+#include "tests/support/headless_frame.h"
 
 namespace {
 
@@ -51,17 +52,12 @@ int ColourMismatches(const SPicture& pic) {
 class DisplayFrameTest : public ::testing::Test {
 protected:
     void Open() {
-        headless::Reset();
-        headless::SetDisplayAvailable(true);
-        m_pFrame = new CMainFrame;
-        theApp.m_pMainWnd = m_pFrame;
-        ASSERT_TRUE(m_pFrame->CreateGameWindow());
+        m_pFrame = OpenHeadlessFrame();
+        ASSERT_NE(m_pFrame, nullptr);
         m_hWnd = m_pFrame->GetSafeHwnd();
     }
     void TearDown() override {
-        if (IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
-        theApp.m_pMainWnd = nullptr;
-        headless::Reset();
+        CloseHeadlessFrame(m_hWnd);
         resources::SetTableForTesting(nullptr, 0);
     }
     CMainFrame* m_pFrame = nullptr;

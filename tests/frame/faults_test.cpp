@@ -33,6 +33,7 @@
 #include "platform/winmm_midi_testing.h"
 
 extern char** environ;
+#include "tests/support/headless_frame.h"
 
 namespace {
 
@@ -40,18 +41,11 @@ namespace {
 
 CMainFrame* OpenFrame() {
     crt::rand_reset_for_testing();
-    headless::Reset();
-    headless::SetDisplayAvailable(true);
-    auto* pFrame = new CMainFrame;
-    theApp.m_pMainWnd = pFrame;
-    if (!pFrame->CreateGameWindow()) return nullptr;
-    return pFrame;
+    return OpenHeadlessFrame();
 }
 
 void CloseFrame(CMainFrame* pFrame) {
-    HWND hWnd = pFrame != nullptr ? pFrame->GetSafeHwnd() : nullptr;
-    if (hWnd != nullptr && IsWindow(hWnd)) DestroyWindow(hWnd);
-    headless::Reset();
+    CloseHeadlessFrame(pFrame != nullptr ? pFrame->GetSafeHwnd() : nullptr);
 }
 
 void Tap(UINT vk) {
@@ -87,17 +81,6 @@ uint64_t PresentedDigest() {
         }
     }
     return h;
-}
-
-// Whether the last presented frame shows exactly this 640x480 picture surface.
-bool PresentedEquals(IDirectDrawSurface* pdds) {
-    LONG lPitch = 0;
-    const BYTE* pPixels = ddraw_testing::Pixels(pdds, &lPitch);
-    const std::vector<BYTE>& shown = headless::PresentedPixels();
-    if (pPixels == nullptr || shown.size() != 640u * 480u) return false;
-    for (int y = 0; y < 480; ++y)
-        if (std::memcmp(&shown[size_t(y) * 640], pPixels + y * lPitch, 640) != 0) return false;
-    return true;
 }
 
 // ---- Test resources and a scratch working directory ----

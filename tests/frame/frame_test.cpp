@@ -6,23 +6,18 @@
 #include "game/Tesselor.h"
 #include "platform/headless.h"
 #include "platform/resources.h"
+#include "tests/support/headless_frame.h"
 
 namespace {
 
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        headless::Reset();
-        headless::SetDisplayAvailable(true);
-        m_pFrame = new CMainFrame;
-        theApp.m_pMainWnd = m_pFrame;
-        ASSERT_TRUE(m_pFrame->CreateGameWindow());
+        m_pFrame = OpenHeadlessFrame();
+        ASSERT_NE(m_pFrame, nullptr);
         m_hWnd = m_pFrame->GetSafeHwnd();
     }
-    void TearDown() override {
-        if (IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
-        headless::Reset();
-    }
+    void TearDown() override { CloseHeadlessFrame(m_hWnd); }
     void Press(UINT vk, bool repeat = false) {
         headless::KeyDown(vk, repeat);
         headless::PumpMessages();

@@ -21,6 +21,7 @@
 #include "platform/ddraw_testing.h"
 #include "platform/headless.h"
 #include "tests/game/world_digest.h"
+#include "tests/support/headless_frame.h"
 
 namespace {
 
@@ -79,17 +80,6 @@ uint64_t PresentedDigest() {
         h.AddByte(e.peBlue);
     }
     return h.Value();
-}
-
-// Whether the last presented frame shows exactly this 640x480 picture surface.
-bool PresentedEquals(IDirectDrawSurface* pdds) {
-    LONG lPitch = 0;
-    const BYTE* pPixels = ddraw_testing::Pixels(pdds, &lPitch);
-    const std::vector<BYTE>& shown = headless::PresentedPixels();
-    if (pPixels == nullptr || shown.size() != 640u * 480u) return false;
-    for (int y = 0; y < 480; ++y)
-        if (std::memcmp(&shown[size_t(y) * 640], pPixels + y * lPitch, 640) != 0) return false;
-    return true;
 }
 
 std::string Summary(const CMainFrame& f) {

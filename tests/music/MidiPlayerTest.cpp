@@ -14,6 +14,7 @@
 #include "tests/music/MusicTestKit.h"
 
 using namespace music_test;
+#include "tests/support/headless_frame.h"
 
 namespace {
 
@@ -299,17 +300,12 @@ class FrameMusic : public MusicTest {
 protected:
     void SetUp() override {
         MusicTest::SetUp();
-        headless::Reset();
-        headless::SetDisplayAvailable(true);
-        m_pFrame = new CMainFrame;
-        theApp.m_pMainWnd = m_pFrame;
-        ASSERT_TRUE(m_pFrame->CreateGameWindow());
+        m_pFrame = OpenHeadlessFrame();
+        ASSERT_NE(m_pFrame, nullptr);
         m_hWnd = m_pFrame->GetSafeHwnd();
     }
     void TearDown() override {
-        if (IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
-        theApp.m_pMainWnd = nullptr;
-        headless::Reset();
+        CloseHeadlessFrame(m_hWnd);
         MusicTest::TearDown();
     }
     void Key(UINT vk) {
