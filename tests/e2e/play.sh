@@ -81,15 +81,9 @@ save() {
 }
 is_picture() { "$check" picture "$work/$1.ppm" "$res/$2" >"$work/$1.facts" 2>&1; }
 
-# A 4:3 screen twice the game's size: every game pixel is an exact 2x2 block.
-Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+start_private_xvfb
 
 # From an empty directory, with the sound going to a file (SDL's disk driver writes the raw float
 # stream there). Leak checking is off in a sanitizer build: the X and D-Bus libraries' own leftovers

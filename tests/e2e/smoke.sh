@@ -34,15 +34,9 @@ fail() {
     exit 1
 }
 
-# A 4:3 screen twice the game's size: every game pixel becomes an exact 2x2 block.
-Xvfb -displayfd 3 -screen 0 1280x960x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+start_private_xvfb
 
 # Started in an empty directory: the colours must come from the program itself. In a sanitizer
 # build the X and D-Bus libraries' own leftovers are not this program's leaks (the headless tests
