@@ -47,13 +47,6 @@ const int CLOUD_LEFT_RESET_Y = -480;
 const int CLOUD_RIGHT_LAST_Y = 480;
 const int CLOUD_RIGHT_RESET_Y = -300;
 
-void DestroySprite(CSprite*& pSprite) {
-    if (pSprite != nullptr) {
-        pSprite->Destroy();
-        pSprite = nullptr;
-    }
-}
-
 // Moves a slow layer one pixel every nMoveTick frames, or jumps it back once it has been drawn at
 // nLastY. A jump takes the place of that frame's move and leaves the tick as it is.
 void StepSlowLayer(CSprite* pSprite, int nLastY, int nResetY, int nMoveTick) {

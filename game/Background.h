@@ -2,6 +2,7 @@
 #pragma once
 
 #include "game/Sprite.h"
+#include "game/SpriteSlot.h"
 
 class CBackground {
 public:

@@ -30,13 +30,6 @@ const ShotKind SHOT_KINDS[3] = {
     {{24, 131, 43, 142}, 13, 3},
     {{44, 131, 77, 143}, 7, 3},
 };
-
-void DestroySlot(CSprite*& pSprite) {
-    if (pSprite != nullptr) {
-        pSprite->Destroy();
-        pSprite = nullptr;
-    }
-}
 }  // namespace
 
 CGameWorld::CGameWorld(IDirectDrawSurface* pddsBack, IDirectDrawSurface* pddsSprites)
@@ -61,16 +54,16 @@ CGameWorld::CGameWorld(IDirectDrawSurface* pddsBack, IDirectDrawSurface* pddsSpr
 
 // A replaced game world takes all of its sprites with it; the surfaces and sounds are only lent.
 CGameWorld::~CGameWorld() {
-    DestroySlot(m_pPlayer);
-    for (CSprite*& p : m_pShots) DestroySlot(p);
-    DestroySlot(m_pShieldUnit);
-    DestroySlot(m_pShieldFrame);
-    for (CSprite*& p : m_pSmallExplosions) DestroySlot(p);
-    for (CSprite*& p : m_pBigExplosions) DestroySlot(p);
-    DestroySlot(m_pPowerItem);
-    DestroySlot(m_pShieldItem);
-    for (CSprite*& p : m_pEnemies) DestroySlot(p);
-    for (CSprite*& p : m_pBullets) DestroySlot(p);
+    DestroySprite(m_pPlayer);
+    for (CSprite*& p : m_pShots) DestroySprite(p);
+    DestroySprite(m_pShieldUnit);
+    DestroySprite(m_pShieldFrame);
+    for (CSprite*& p : m_pSmallExplosions) DestroySprite(p);
+    for (CSprite*& p : m_pBigExplosions) DestroySprite(p);
+    DestroySprite(m_pPowerItem);
+    DestroySprite(m_pShieldItem);
+    for (CSprite*& p : m_pEnemies) DestroySprite(p);
+    for (CSprite*& p : m_pBullets) DestroySprite(p);
 }
 
 void CGameWorld::CreatePlayer() {
@@ -170,9 +163,9 @@ void CGameWorld::MoveShots() {
     }
 }
 
-void CGameWorld::DestroyPlayer() { DestroySlot(m_pPlayer); }
+void CGameWorld::DestroyPlayer() { DestroySprite(m_pPlayer); }
 
 void CGameWorld::DestroyShot(int n) {
     if (n < 0 || n >= MAX_SHOTS) return;
-    DestroySlot(m_pShots[n]);
+    DestroySprite(m_pShots[n]);
 }

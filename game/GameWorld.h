@@ -3,6 +3,7 @@
 #pragma once
 
 #include "game/Sprite.h"
+#include "game/SpriteSlot.h"
 #include "platform/dsound.h"
 
 // Enemy movement patterns.

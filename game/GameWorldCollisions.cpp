@@ -29,11 +29,6 @@ void PlaySound(IDirectSoundBuffer* pdsb) {
     if (pdsb != nullptr) pdsb->Play(0, 0, 0);
 }
 
-void DestroyIn(CSprite*& pSprite) {
-    pSprite->Destroy();
-    pSprite = nullptr;
-}
-
 // Moves whatever stands in a slot; a slot whose sprite could not be made stays empty.
 void PlaceAt(CSprite* pSprite, int x, int y) {
     if (pSprite == nullptr) return;
@@ -101,7 +96,7 @@ void KillEnemy(CGameWorld& world, CSprite*& pEnemy, EKill eKill) {
     else
         SingleExplosion(world, pEnemy);
     PlaySound(eKill == KILL_BY_SHOT ? world.m_pdsbExplosion : world.m_pdsbHit);
-    DestroyIn(pEnemy);
+    DestroySprite(pEnemy);
 }
 
 void LoseCraft(CGameWorld& world) {
@@ -126,7 +121,7 @@ void CGameWorld::CheckCollisions() {
                 break;
             }
             PlaySound(m_pdsbHit);
-            DestroyIn(pShot);
+            DestroySprite(pShot);
             pEnemy->m_nHP -= m_nShotLevel;
             if (pEnemy->m_nHP > 0) continue;
             KillEnemy(*this, pEnemy, KILL_BY_SHOT);
@@ -151,7 +146,7 @@ void CGameWorld::CheckCollisions() {
         PlaceAt(m_pSmallExplosions[BULLET_HIT_SLOT], pBullet->GetX(), pBullet->GetY());
         PlaySound(m_pdsbHit);
         m_pPlayer->m_nHP -= BULLET_DAMAGE;
-        DestroyIn(pBullet);
+        DestroySprite(pBullet);
         if (m_pPlayer->m_nHP < 1) LoseCraft(*this);
     }
 
@@ -159,12 +154,12 @@ void CGameWorld::CheckCollisions() {
     if (m_pPlayer != nullptr && m_pPowerItem != nullptr && IsHit(m_pPlayer, m_pPowerItem)) {
         ++m_nShotLevel;
         if (m_nShotLevel > MAX_SHOT_LEVEL) m_nShotLevel = MAX_SHOT_LEVEL;
-        DestroyIn(m_pPowerItem);
+        DestroySprite(m_pPowerItem);
         return;
     }
     if (m_pPlayer != nullptr && m_pShieldItem != nullptr && IsHit(m_pPlayer, m_pShieldItem)) {
         m_pPlayer->m_nHP += SHIELD_ITEM_GAIN;
         if (m_pPlayer->m_nHP > MAX_SHIELD) m_pPlayer->m_nHP = MAX_SHIELD;
-        DestroyIn(m_pShieldItem);
+        DestroySprite(m_pShieldItem);
     }
 }

@@ -21,8 +21,7 @@ void AnimateExplosion(CSprite*& pExplosion, int nHold) {
     const int nFrame = pExplosion->GetFrame();
     pExplosion->Draw(nFrame);
     if (nFrame + 1 > pExplosion->GetLastFrame() && pExplosion->m_nTick == nHold) {
-        pExplosion->Destroy();
-        pExplosion = nullptr;
+        DestroySprite(pExplosion);
     } else if (pExplosion->m_nTick != nHold) {
         ++pExplosion->m_nTick;
     } else {
@@ -35,8 +34,7 @@ void AnimateExplosion(CSprite*& pExplosion, int nHold) {
 void UpdateItem(CSprite*& pItem) {
     if (pItem == nullptr) return;
     if (pItem->GetY() > ITEM_LAST_Y) {
-        pItem->Destroy();
-        pItem = nullptr;
+        DestroySprite(pItem);
         return;
     }
     pItem->Draw(0);
@@ -98,7 +96,7 @@ void CGameWorld::CreateItem(int nKind) {
         return;
     }
     // A new item of a kind replaces the one still falling.
-    if (*ppItem != nullptr) (*ppItem)->Destroy();
+    DestroySprite(*ppItem);
     *ppItem = new CSprite(m_pddsBack, m_pddsSprites, rc, 0, 0);
 }
 

@@ -95,11 +95,6 @@ const SVolley VOLLEYS[] = {
 };
 const int VOLLEY_COUNT = sizeof(VOLLEYS) / sizeof(VOLLEYS[0]);
 
-void Retire(CSprite*& pSprite) {
-    pSprite->Destroy();
-    pSprite = nullptr;
-}
-
 // One sideways step between two bounds; the frame in which the enemy turns does not move it.
 void StepSideways(CSprite* pEnemy, int nLeft, int nRight) {
     const int s = pEnemy->m_nTick;
@@ -142,7 +137,7 @@ void CGameWorld::MoveEnemies() {
             case MOVE_DIVE:
                 // Tested before the move: a diver is drawn once below 480 and retired the frame after.
                 if (pEnemy->GetY() > SCREEN_HEIGHT) {
-                    Retire(pEnemy);
+                    DestroySprite(pEnemy);
                     break;
                 }
                 pEnemy->Draw(0);
@@ -152,7 +147,7 @@ void CGameWorld::MoveEnemies() {
                 if (pEnemy->GetY() < HOVER_Y || pEnemy->m_nAge > HOVER_AGE) pEnemy->OffsetY(s);
                 pEnemy->Draw(0);
                 ++pEnemy->m_nAge;
-                if (pEnemy->GetY() > SCREEN_HEIGHT) Retire(pEnemy);
+                if (pEnemy->GetY() > SCREEN_HEIGHT) DestroySprite(pEnemy);
                 break;
             case MOVE_WEAVE:
                 if (pEnemy->GetY() >= WEAVE_Y && pEnemy->m_nAge <= WEAVE_AGE)
@@ -161,7 +156,7 @@ void CGameWorld::MoveEnemies() {
                     pEnemy->OffsetY(s);
                 pEnemy->Draw(0);
                 ++pEnemy->m_nAge;
-                if (pEnemy->GetY() > SCREEN_HEIGHT) Retire(pEnemy);
+                if (pEnemy->GetY() > SCREEN_HEIGHT) DestroySprite(pEnemy);
                 break;
             case MOVE_TURN_DOWN:
                 if (pEnemy->m_bMoveRight) {
@@ -176,7 +171,7 @@ void CGameWorld::MoveEnemies() {
                         pEnemy->OffsetY(s);
                 }
                 pEnemy->Draw(0);
-                if (pEnemy->GetY() > SCREEN_HEIGHT) Retire(pEnemy);
+                if (pEnemy->GetY() > SCREEN_HEIGHT) DestroySprite(pEnemy);
                 break;
             case MOVE_PATROL:
                 // The boss never leaves by moving; only a kill takes it out.
@@ -227,7 +222,7 @@ void CGameWorld::MoveBullets() {
         // Any other direction (the boss's 5 among them) falls straight down.
         if (nDirection >= 0 && nDirection < nDirections) pBullet->OffsetX(BULLET_STEP_X[nDirection]);
         if (pBullet->GetY() > SCREEN_HEIGHT || pBullet->GetX() < 0 || pBullet->GetX() > SCREEN_WIDTH)
-            Retire(pBullet);
+            DestroySprite(pBullet);
         else
             pBullet->Draw(0);
     }

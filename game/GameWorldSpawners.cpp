@@ -1,4 +1,4 @@
-// The eighteen enemy spawners: each one is a row of the kind table, and one routine makes them all.
+// The eighteen enemy spawners: each one makes the kind named after it, and one routine makes them all.
 #include "game/GameWorld.h"
 #include "platform/crt_rand.h"
 
@@ -38,37 +38,30 @@ const RECT RC_I = {327, 358, 372, 410};
 const RECT RC_MIDBOSS = {476, 15, 623, 87};
 const RECT RC_BOSS = {282, 14, 448, 215};
 
-enum EKind {
-    KIND_A1, KIND_A2, KIND_B1, KIND_B2, KIND_C_LEFT, KIND_C_RIGHT, KIND_D1, KIND_D2, KIND_E, KIND_F1, KIND_F2,
-    KIND_G, KIND_H_LEFT, KIND_H_RIGHT, KIND_I, KIND_MIDBOSS1, KIND_MIDBOSS2, KIND_BOSS, KIND_COUNT
-};
-
-const SEnemyKind KINDS[KIND_COUNT] = {
-    // picture, entry, hit points, movement, fire, speed, moving right, drop
-    {RC_A, ENTRY_TOP, 3, MOVE_DIVE, FIRE_NONE, 2, 0, DROP_NONE},                // A1
-    {RC_A, ENTRY_TOP, 3, MOVE_HOVER, FIRE_SINGLE, 2, 0, DROP_NONE},             // A2
-    {RC_B, ENTRY_TOP, 3, MOVE_DIVE, FIRE_TWIN, 2, 0, DROP_NONE},                // B1
-    {RC_B, ENTRY_TOP, 3, MOVE_WEAVE, FIRE_TWIN, 2, 0, DROP_NONE},               // B2
-    {RC_C, ENTRY_LEFT, 5, MOVE_TURN_DOWN, FIRE_SPREAD3, 2, 1, DROP_NONE},       // C from the left
-    {RC_C, ENTRY_RIGHT, 5, MOVE_TURN_DOWN, FIRE_SPREAD3, 2, 0, DROP_NONE},      // C from the right
-    {RC_D, ENTRY_TOP, 5, MOVE_DIVE, FIRE_SPREAD3, 2, 0, DROP_NONE},             // D1
-    {RC_D, ENTRY_TOP, 5, MOVE_HOVER, FIRE_SPREAD3, 2, 0, DROP_NONE},            // D2
-    {RC_E, ENTRY_TOP, 3, MOVE_DIVE, FIRE_NONE, 5, 0, DROP_NONE},                // E
-    {RC_F, ENTRY_TOP, 5, MOVE_DIVE, FIRE_SINGLE, 3, 0, DROP_NONE},              // F1
-    {RC_F, ENTRY_TOP, 5, MOVE_HOVER, FIRE_SINGLE, 3, 0, DROP_NONE},             // F2
-    {RC_G, ENTRY_TOP, 5, MOVE_WEAVE, FIRE_SPREAD5, 3, 0, DROP_NONE},            // G
-    {RC_H, ENTRY_LEFT, 7, MOVE_TURN_DOWN, FIRE_SPREAD3, 1, 1, DROP_NONE},       // H from the left
-    {RC_H, ENTRY_RIGHT, 7, MOVE_TURN_DOWN, FIRE_SPREAD3, 1, 0, DROP_NONE},      // H from the right
-    {RC_I, ENTRY_TOP, 7, MOVE_WEAVE, FIRE_SPREAD5, 4, 0, DROP_NONE},            // I
-    {RC_MIDBOSS, ENTRY_TOP, 30, MOVE_WEAVE, FIRE_MIDBOSS1, 3, 1, DROP_NONE},    // mid-boss 1
-    {RC_MIDBOSS, ENTRY_TOP, 50, MOVE_WEAVE, FIRE_MIDBOSS2, 4, 0, DROP_NONE},    // mid-boss 2
-    {RC_BOSS, ENTRY_BOSS, 1000, MOVE_PATROL, FIRE_BOSS, 1, 1, DROP_BOSS},       // boss
-};
+// Each kind is named after the spawner member that makes it.
+// picture, entry, hit points, movement, fire, speed, moving right, drop
+const SEnemyKind KIND_A1 = {RC_A, ENTRY_TOP, 3, MOVE_DIVE, FIRE_NONE, 2, 0, DROP_NONE};
+const SEnemyKind KIND_A2 = {RC_A, ENTRY_TOP, 3, MOVE_HOVER, FIRE_SINGLE, 2, 0, DROP_NONE};
+const SEnemyKind KIND_B1 = {RC_B, ENTRY_TOP, 3, MOVE_DIVE, FIRE_TWIN, 2, 0, DROP_NONE};
+const SEnemyKind KIND_B2 = {RC_B, ENTRY_TOP, 3, MOVE_WEAVE, FIRE_TWIN, 2, 0, DROP_NONE};
+const SEnemyKind KIND_C_LEFT = {RC_C, ENTRY_LEFT, 5, MOVE_TURN_DOWN, FIRE_SPREAD3, 2, 1, DROP_NONE};
+const SEnemyKind KIND_C_RIGHT = {RC_C, ENTRY_RIGHT, 5, MOVE_TURN_DOWN, FIRE_SPREAD3, 2, 0, DROP_NONE};
+const SEnemyKind KIND_D1 = {RC_D, ENTRY_TOP, 5, MOVE_DIVE, FIRE_SPREAD3, 2, 0, DROP_NONE};
+const SEnemyKind KIND_D2 = {RC_D, ENTRY_TOP, 5, MOVE_HOVER, FIRE_SPREAD3, 2, 0, DROP_NONE};
+const SEnemyKind KIND_E = {RC_E, ENTRY_TOP, 3, MOVE_DIVE, FIRE_NONE, 5, 0, DROP_NONE};
+const SEnemyKind KIND_F1 = {RC_F, ENTRY_TOP, 5, MOVE_DIVE, FIRE_SINGLE, 3, 0, DROP_NONE};
+const SEnemyKind KIND_F2 = {RC_F, ENTRY_TOP, 5, MOVE_HOVER, FIRE_SINGLE, 3, 0, DROP_NONE};
+const SEnemyKind KIND_G = {RC_G, ENTRY_TOP, 5, MOVE_WEAVE, FIRE_SPREAD5, 3, 0, DROP_NONE};
+const SEnemyKind KIND_H_LEFT = {RC_H, ENTRY_LEFT, 7, MOVE_TURN_DOWN, FIRE_SPREAD3, 1, 1, DROP_NONE};
+const SEnemyKind KIND_H_RIGHT = {RC_H, ENTRY_RIGHT, 7, MOVE_TURN_DOWN, FIRE_SPREAD3, 1, 0, DROP_NONE};
+const SEnemyKind KIND_I = {RC_I, ENTRY_TOP, 7, MOVE_WEAVE, FIRE_SPREAD5, 4, 0, DROP_NONE};
+const SEnemyKind KIND_MIDBOSS1 = {RC_MIDBOSS, ENTRY_TOP, 30, MOVE_WEAVE, FIRE_MIDBOSS1, 3, 1, DROP_NONE};
+const SEnemyKind KIND_MIDBOSS2 = {RC_MIDBOSS, ENTRY_TOP, 50, MOVE_WEAVE, FIRE_MIDBOSS2, 4, 0, DROP_NONE};
+const SEnemyKind KIND_BOSS = {RC_BOSS, ENTRY_BOSS, 1000, MOVE_PATROL, FIRE_BOSS, 1, 1, DROP_BOSS};
 
 // Puts an enemy of the given kind into the first free enemy slot. nPos is x for top entries and y for
 // side entries. A full slot table makes nothing and draws no number.
-void Spawn(CGameWorld& world, EKind eKind, int nPos, int nDrop) {
-    const SEnemyKind& kind = KINDS[eKind];
+void Spawn(CGameWorld& world, const SEnemyKind& kind, int nPos, int nDrop) {
     int nSlot = 0;
     while (nSlot < MAX_ENEMIES && world.m_pEnemies[nSlot] != nullptr) ++nSlot;
     if (nSlot == MAX_ENEMIES) return;
@@ -105,7 +98,7 @@ void Spawn(CGameWorld& world, EKind eKind, int nPos, int nDrop) {
     pEnemy->m_nFirePhase = crt::rand() % FIRE_PHASES;
 }
 
-void Spawn(CGameWorld& world, EKind eKind, int nPos) { Spawn(world, eKind, nPos, KINDS[eKind].nDrop); }
+void Spawn(CGameWorld& world, const SEnemyKind& kind, int nPos) { Spawn(world, kind, nPos, kind.nDrop); }
 
 }  // namespace
 

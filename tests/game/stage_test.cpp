@@ -1,6 +1,7 @@
 // The stage timeline: its shape, the order of its calls and its draws from the random sequence.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ TEST(StageScript, TableShape) {
             ++nFrames;
             EXPECT_TRUE(frames.insert(row.nFrames[k]).second) << "frame " << row.nFrames[k] << " twice";
         }
-        for (int k = 0; k < stage::MAX_ROW_CALLS && row.calls[k].spawner != stage::NONE; ++k) ++nCalls;
+        for (int k = 0; k < stage::MAX_ROW_CALLS && !row.calls[k].IsEnd(); ++k) ++nCalls;
     }
     EXPECT_EQ(stage::ROW_COUNT, 62);
     EXPECT_EQ(nFrames, 80);
@@ -79,6 +80,59 @@ TEST(StageScript, WholeRunMakes251EnemiesOn80Frames) {
         EXPECT_FALSE(f > 7900 && f < 8300) << f;
         EXPECT_FALSE(f > 9300 && f < 10000) << f;
     }
+}
+
+// Tells the kinds apart by the counters a spawner gives them; no two kinds share all of these.
+using KindPrint = std::vector<int>;
+KindPrint PrintOf(const CSprite& e) { return {e.m_nHP, e.m_nMove, e.m_nFire, e.m_nTick, e.m_bMoveRight}; }
+
+TEST(StageScript, EveryKindEntersAsOftenAsTheTimelineNamesIt) {
+    struct Kind {
+        const char* name;
+        void (*spawn)(CGameWorld&);
+        int nEntries;
+    };
+    const Kind kinds[] = {
+        {"A1", [](CGameWorld& w) { w.SpawnA1(0); }, 28},
+        {"A2", [](CGameWorld& w) { w.SpawnA2(0); }, 15},
+        {"B1", [](CGameWorld& w) { w.SpawnB1(0); }, 12},
+        {"B2", [](CGameWorld& w) { w.SpawnB2(0); }, 9},
+        {"CLeft", [](CGameWorld& w) { w.SpawnCLeft(0); }, 18},
+        {"CRight", [](CGameWorld& w) { w.SpawnCRight(0); }, 18},
+        {"D1", [](CGameWorld& w) { w.SpawnD1(0); }, 12},
+        {"D2", [](CGameWorld& w) { w.SpawnD2(0); }, 15},
+        {"E", [](CGameWorld& w) { w.SpawnE(0); }, 89},
+        {"F1", [](CGameWorld& w) { w.SpawnF1(0); }, 5},
+        {"F2", [](CGameWorld& w) { w.SpawnF2(0); }, 3},
+        {"G", [](CGameWorld& w) { w.SpawnG(0); }, 11},
+        {"HLeft", [](CGameWorld& w) { w.SpawnHLeft(0); }, 5},
+        {"HRight", [](CGameWorld& w) { w.SpawnHRight(0); }, 4},
+        {"I", [](CGameWorld& w) { w.SpawnI(0); }, 2},
+        {"MidBoss1", [](CGameWorld& w) { w.SpawnMidBoss1(0, DROP_NONE); }, 2},
+        {"MidBoss2", [](CGameWorld& w) { w.SpawnMidBoss2(0, DROP_NONE); }, 2},
+        {"Boss", [](CGameWorld& w) { w.SpawnBoss(); }, 1},
+    };
+    std::map<KindPrint, std::string> kindOfPrint;
+    for (const Kind& k : kinds) {
+        CGameWorld w(nullptr, nullptr);
+        k.spawn(w);
+        ASSERT_NE(w.m_pEnemies[0], nullptr) << k.name;
+        ASSERT_TRUE(kindOfPrint.emplace(PrintOf(*w.m_pEnemies[0]), k.name).second) << k.name;
+    }
+
+    std::map<std::string, int> entries;
+    CGameWorld w(nullptr, nullptr);
+    for (int f = 0; f <= 10000; ++f) {
+        w.RunStageScript(f);
+        for (CSprite*& e : w.m_pEnemies) {
+            if (e == nullptr) continue;
+            const auto found = kindOfPrint.find(PrintOf(*e));
+            ++entries[found == kindOfPrint.end() ? "unknown" : found->second];
+            DestroySprite(e);
+        }
+    }
+    for (const Kind& k : kinds) EXPECT_EQ(entries[k.name], k.nEntries) << k.name;
+    EXPECT_EQ(entries.count("unknown"), 0u);
 }
 
 TEST(StageScript, EmptyFramesDoNothingAndRepeatedRowsRepeat) {
