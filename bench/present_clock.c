@@ -1,6 +1,7 @@
 /* Preloaded (LD_PRELOAD) into a program under measure, never linked into one: writes down the
- * moment each SDL_RenderPresent call returns, as CLOCK_MONOTONIC nanoseconds, one decimal number a
- * line, into the file named by PRESENT_CLOCK_FILE. Lines go out in batches of a second or so, and
+ * moment each SDL_RenderPresent call returns, as CLOCK_BOOTTIME nanoseconds (the clock of
+ * /proc/uptime, so that a shell script can pick out a span), one decimal number a
+ * line, into the file named by PRESENT_CLOCK_FILE. Lines go out in batches of about half a second, and
  * straight away for the first frame, so a reader watching the file sees the program's first
  * present at once and the rest with at most a second's delay. */
 #define _GNU_SOURCE
@@ -15,7 +16,7 @@ typedef void (*present_fn)(void *);
 
 static present_fn real_present;
 static int out_fd = -2;
-static char batch[64 * 24];
+static char batch[32 * 24];
 static size_t batch_used;
 static unsigned long presents;
 
@@ -38,7 +39,7 @@ void SDL_RenderPresent(void *renderer) {
     }
     if (out_fd < 0) return;
     struct timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
+    clock_gettime(CLOCK_BOOTTIME, &now);
     batch_used += (size_t)snprintf(batch + batch_used, 24, "%lld\n",
                                    (long long)now.tv_sec * 1000000000LL + now.tv_nsec);
     if (++presents == 1 || batch_used + 24 > sizeof(batch)) flush_batch();
