@@ -45,8 +45,12 @@ soak: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target frame_tests
 	@TESSELOR_SOAK_FRAMES=1000000 ASAN_OPTIONS=detect_leaks=1 $(ASAN_BUILD)/tests/frame/frame_tests --gtest_filter='SoakTest.*'
 
+# Every benchmark binary in a process of its own, the real program on a private X server (where Xvfb
+# is installed), then one table: each figure beside its goal.
 bench: build
-	@cd $(BUILD) && for b in bench/tesselor_*_bench; do [ -x "$$b" ] && "$$b"; done
+	@cd $(BUILD) && { for b in bench/tesselor_*_bench; do [ -x "$$b" ] && "$$b"; done; \
+		"$(CURDIR)/bench/xvfb.sh" .; } 2>&1 | tee bench-output.txt
+	@bench/table.sh $(BUILD)/bench-output.txt
 
 # The README's pictures: a game played on a private X server, as the end-to-end test plays it.
 screenshots: build

@@ -1,12 +1,15 @@
 // The blitter against SDL's on the same 8-bit pixels: colour-keyed sprite copies of the game's real
-// sizes cut from the real sprite sheet, the opaque full-screen copy, and the 8-bit to 32-bit
-// conversion of a presented frame, each beside memcpy of the same bytes.
+// sizes from the real sprite sheet (ours for each instruction path the processor has; SDL's with each
+// sprite on a surface of its own, RLE and plain colour key), the opaque full-screen copy, and the
+// 8-bit to 32-bit conversion of a presented frame, each beside memcpy of the same bytes.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "bench/bench_summary.h"
 #include "game/BitmapSurface.h"
 #include "platform/blit8.h"
 #include "platform/ddraw.h"
@@ -69,13 +72,15 @@ SDisplay& Display() {
     return d;
 }
 
-// SDL surfaces over the very same pixel memory, sharing one palette so 8-bit copies map 1:1.
+// SDL surfaces over the very same pixel memory, sharing one palette so 8-bit copies map 1:1. Each
+// sprite is cut onto a surface of its own, as a program using SDL would keep it: with a plain colour
+// key, and with the key run-length encoded (SDL_RLEACCEL). Cut from the whole sheet, an RLE copy
+// would walk the sheet's run data from its top for every sprite.
 struct SSdl {
     SDL_Palette* palette = nullptr;
     SDL_Surface* back = nullptr;
-    SDL_Surface* sheet = nullptr;     // key, no RLE
-    SDL_Surface* sheetRle = nullptr;  // key with SDL_RLEACCEL
-    std::vector<SDL_Surface*> own;    // each sprite on a surface of its own, RLE: SDL's best case
+    std::vector<SDL_Surface*> ownKey;  // indexed like SPRITES
+    std::vector<SDL_Surface*> ownRle;
 
     SSdl() {
         SDisplay& d = Display();
@@ -85,27 +90,18 @@ struct SSdl {
             colours[i] = SDL_Color{d.entries[i].peRed, d.entries[i].peGreen, d.entries[i].peBlue, 255};
         SDL_SetPaletteColors(palette, colours, 0, 256);
         back = Wrap(d.pBack, 640, 480);
-        sheet = Wrap(d.pSprites, 640, 480);
-        sheetRle = Wrap(d.pSprites, 640, 480);
-        SDL_SetColorKey(sheet, SDL_TRUE, 255);
-        SDL_SetColorKey(sheetRle, SDL_TRUE, 255);
-        SDL_SetSurfaceRLE(sheetRle, 1);
-        SDL_Surface* opaqueSheet = Wrap(d.pSprites, 640, 480);
+        SDL_Surface* sheet = Wrap(d.pSprites, 640, 480);
+        // The palette index the sheet's key became.
+        DDCOLORKEY key{};
+        d.pSprites->GetColorKey(DDCKEY_SRCBLT, &key);
         for (const SSpriteRect& s : SPRITES) {
-            const int w = s.rc.right - s.rc.left, h = s.rc.bottom - s.rc.top;
-            SDL_Surface* o = SDL_CreateRGBSurfaceWithFormat(0, w, h, 8, SDL_PIXELFORMAT_INDEX8);
-            SDL_SetSurfacePalette(o, palette);
-            SDL_Rect r{s.rc.left, s.rc.top, w, h};
-            SDL_BlitSurface(opaqueSheet, &r, o, nullptr);
-            SDL_SetColorKey(o, SDL_TRUE, 255);
-            SDL_SetSurfaceRLE(o, 1);
-            own.push_back(o);
+            ownKey.push_back(Cut(sheet, s.rc, key.dwColorSpaceLowValue, false));
+            ownRle.push_back(Cut(sheet, s.rc, key.dwColorSpaceLowValue, true));
         }
+        SDL_FreeSurface(sheet);
         // Let SDL encode its run-length data before timing starts.
         SDL_Rect r{0, 0, 8, 8};
-        SDL_BlitSurface(sheetRle, &r, back, &r);
-        for (SDL_Surface* o : own) SDL_BlitSurface(o, nullptr, back, &r);
-        SDL_FreeSurface(opaqueSheet);
+        for (SDL_Surface* o : ownRle) SDL_BlitSurface(o, nullptr, back, &r);
     }
 
     SDL_Surface* Wrap(IDirectDrawSurface* pdds, int w, int h) {
@@ -114,6 +110,18 @@ struct SSdl {
         SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px, w, h, 8, pitch, SDL_PIXELFORMAT_INDEX8);
         SDL_SetSurfacePalette(s, palette);
         return s;
+    }
+
+    // A copy of one rectangle of the sheet on a surface of its own, keyed on that index.
+    SDL_Surface* Cut(SDL_Surface* sheet, const RECT& rc, Uint32 key, bool rle) {
+        const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+        SDL_Surface* o = SDL_CreateRGBSurfaceWithFormat(0, w, h, 8, SDL_PIXELFORMAT_INDEX8);
+        SDL_SetSurfacePalette(o, palette);
+        SDL_Rect r{rc.left, rc.top, w, h};
+        SDL_BlitSurface(sheet, &r, o, nullptr);
+        SDL_SetColorKey(o, SDL_TRUE, key);
+        if (rle) SDL_SetSurfaceRLE(o, 1);
+        return o;
     }
 };
 
@@ -147,16 +155,15 @@ void BM_KeyedBltFast(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * w * h);
 }
 
-void SdlKeyed(benchmark::State& state, SDL_Surface* src, bool ownSurface) {
+void SdlKeyed(benchmark::State& state, const std::vector<SDL_Surface*>& own) {
     SSdl& sdl = Sdl();
     const SSpriteRect& s = SPRITES[state.range(0)];
     const int w = s.rc.right - s.rc.left, h = s.rc.bottom - s.rc.top;
-    SDL_Surface* from = ownSurface ? sdl.own[size_t(state.range(0))] : src;
+    SDL_Surface* from = own[size_t(state.range(0))];
     int i = 0;
     for (auto _ : state) {
-        SDL_Rect sr{ownSurface ? 0 : s.rc.left, ownSurface ? 0 : s.rc.top, w, h};
         SDL_Rect dr{int(PlaceX(i, w)), int(PlaceY(i, h)), w, h};
-        int rc = SDL_BlitSurface(from, &sr, sdl.back, &dr);
+        int rc = SDL_BlitSurface(from, nullptr, sdl.back, &dr);
         benchmark::DoNotOptimize(rc);
         ++i;
     }
@@ -164,12 +171,16 @@ void SdlKeyed(benchmark::State& state, SDL_Surface* src, bool ownSurface) {
     state.SetItemsProcessed(int64_t(state.iterations()) * w * h);
 }
 
-void BM_SdlKeyed(benchmark::State& state) { SdlKeyed(state, Sdl().sheet, false); }
-void BM_SdlKeyedRle(benchmark::State& state) { SdlKeyed(state, Sdl().sheetRle, false); }
-void BM_SdlKeyedRleOwnSurface(benchmark::State& state) { SdlKeyed(state, nullptr, true); }
+void BM_SdlKeyedOwnSurface(benchmark::State& state) { SdlKeyed(state, Sdl().ownKey); }
+void BM_SdlKeyedRleOwnSurface(benchmark::State& state) { SdlKeyed(state, Sdl().ownRle); }
 
+// One frame's mix of copies. Argument: the blitter's instruction path, as for BM_KeyedBltFast.
 void BM_FrameMixBltFast(benchmark::State& state) {
     SDisplay& d = Display();
+    if (!blit8::UsePath(static_cast<blit8::Path>(state.range(0)))) {
+        state.SkipWithError("the processor lacks these instructions");
+        return;
+    }
     for (auto _ : state) {
         int i = 0;
         for (const auto& m : FRAME_MIX) {
@@ -179,9 +190,10 @@ void BM_FrameMixBltFast(benchmark::State& state) {
                 d.pBack->BltFast(PlaceX(i, w), PlaceY(i, h), d.pSprites, &rc, DDBLTFAST_SRCCOLORKEY);
         }
     }
+    blit8::UsePath(blit8::Path::Auto);
 }
 
-void BM_FrameMixSdlRle(benchmark::State& state) {
+void SdlFrameMix(benchmark::State& state, const std::vector<SDL_Surface*>& own) {
     SSdl& sdl = Sdl();
     for (auto _ : state) {
         int i = 0;
@@ -189,13 +201,15 @@ void BM_FrameMixSdlRle(benchmark::State& state) {
             const RECT& rc = SPRITES[m[0]].rc;
             const int w = rc.right - rc.left, h = rc.bottom - rc.top;
             for (int k = 0; k < m[1]; ++k, ++i) {
-                SDL_Rect sr{rc.left, rc.top, w, h};
                 SDL_Rect dr{int(PlaceX(i, w)), int(PlaceY(i, h)), w, h};
-                SDL_BlitSurface(sdl.sheetRle, &sr, sdl.back, &dr);
+                SDL_BlitSurface(own[size_t(m[0])], nullptr, sdl.back, &dr);
             }
         }
     }
 }
+
+void BM_FrameMixSdlRleOwnSurface(benchmark::State& state) { SdlFrameMix(state, Sdl().ownRle); }
+void BM_FrameMixSdlKeyedOwnSurface(benchmark::State& state) { SdlFrameMix(state, Sdl().ownKey); }
 
 // A 640x240 cloud tile of BG00 drawn with the key, as the background does three times a frame.
 void BM_CloudTileBltFast(benchmark::State& state) {
@@ -259,11 +273,11 @@ void BM_PresentMemcpy32(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_KeyedBltFast)->ArgsProduct({benchmark::CreateDenseRange(0, 9, 1), {1, 2, 3}});
-BENCHMARK(BM_SdlKeyedRle)->DenseRange(0, 9);
 BENCHMARK(BM_SdlKeyedRleOwnSurface)->DenseRange(0, 9);
-BENCHMARK(BM_SdlKeyed)->DenseRange(0, 9);
-BENCHMARK(BM_FrameMixBltFast);
-BENCHMARK(BM_FrameMixSdlRle);
+BENCHMARK(BM_SdlKeyedOwnSurface)->DenseRange(0, 9);
+BENCHMARK(BM_FrameMixBltFast)->DenseRange(1, 3);
+BENCHMARK(BM_FrameMixSdlRleOwnSurface);
+BENCHMARK(BM_FrameMixSdlKeyedOwnSurface);
 BENCHMARK(BM_CloudTileBltFast);
 BENCHMARK(BM_OpaqueScreenBltFast);
 BENCHMARK(BM_OpaqueScreenMemcpy);
@@ -271,4 +285,22 @@ BENCHMARK(BM_OpaqueScreenSdl);
 BENCHMARK(BM_PresentConvert);
 BENCHMARK(BM_PresentMemcpy32);
 
-BENCHMARK_MAIN();
+namespace {
+
+// Our frame mix beside SDL's, for every instruction path the processor has.
+void Summarise() {
+    const bench_summary::SRun* rle = bench_summary::Find("BM_FrameMixSdlRleOwnSurface");
+    const bench_summary::SRun* keyed = bench_summary::Find("BM_FrameMixSdlKeyedOwnSurface");
+    if (rle == nullptr || keyed == nullptr) return;
+    const char* paths[] = {"SSE2", "AVX2", "AVX-512"};
+    for (int path = 1; path <= 3; ++path) {
+        const bench_summary::SRun* ours = bench_summary::Find("BM_FrameMixBltFast/" + std::to_string(path));
+        if (ours == nullptr) continue;
+        bench_summary::Add("keyed blits, frame mix, %s: %.2fx SDL's RLE speed, %.2fx SDL's colour-key speed",
+                           paths[path - 1], rle->dRealTime / ours->dRealTime, keyed->dRealTime / ours->dRealTime);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return bench_summary::Main(argc, argv, &Summarise); }
