@@ -2,10 +2,8 @@
 
 #include <cstdio>
 
-#include "platform/audio_out.h"
-#include "platform/backend.h"
+#include "platform/platform_start.h"
 #include "platform/resources.h"
-#include "platform/winmm_midi.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -58,16 +56,10 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR /*lpCmdL
         g_pApp->m_nCmdShow = nCmdShow;
         if (g_pApp->m_pszAppName == nullptr) g_pApp->m_pszAppName = "Tesselor";
     }
-    if (!backend::Init()) return FALSE;
-    // The sound font loads in the background from now on, so the first start of play never waits for it.
-    MidiStartSynthLoad();
-    return TRUE;
+    return platform::Start() ? TRUE : FALSE;
 }
 
-void AfxWinTerm() {
-    audio_out::Shutdown();
-    backend::Shutdown();
-}
+void AfxWinTerm() { platform::Stop(); }
 
 void AfxPostQuitMessage(int nExitCode) { ::PostQuitMessage(nExitCode); }
 

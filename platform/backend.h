@@ -7,7 +7,7 @@
 
 namespace backend {
 
-// Start-up and shut-down of the whole back end (called by AfxWinInit / AfxWinTerm).
+// Start-up and shut-down of the whole back end (called by platform::Start / platform::Stop).
 bool Init();
 void Shutdown();
 

@@ -1,6 +1,7 @@
 // Test controls of the headless back end: a virtual clock, injected input, and what was shown and heard.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/wintypes.h"
@@ -47,12 +48,7 @@ const std::vector<PALETTEENTRY>& PresentedPalette();
 // Audio: whether an output device exists (OpenAudio fails without one).
 void SetAudioAvailable(bool available);
 
-}  // namespace headless
-
 // ---- Music: the MIDI stream layer (backend_headless_music.cpp) ----
-#include <cstdint>
-
-namespace headless {
 
 // One message the recording synthesiser received, at the frame it arrived (frames it had rendered before).
 enum MidiSynthKind {

@@ -1,6 +1,8 @@
 // Windows, messages, timers, cursor and icon: the USER side of the platform.
 #pragma once
 
+#include <vector>
+
 #include "platform/wintypes.h"
 
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -48,10 +50,7 @@ HWND InputWindow();
 // Forgets every message, timer and quit request (tests).
 void ResetQueue();
 bool QuitPosted(int* code);
-}  // namespace user_internal
-
-#include <vector>
-namespace user_internal {
+// The last 256 messages that reached DefWindowProcA, most recent last (the headless back end's tests read them).
 std::vector<MSG> DefaultLogCopy();
 void ClearDefaultLog();
 }  // namespace user_internal
