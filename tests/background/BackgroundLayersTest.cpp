@@ -13,7 +13,7 @@ TEST(BackgroundStage2, CityStripDrawsFiveTimesAndJumpsKeepingItsTick) {
     pCity->m_nTick = 2;
     scene.Update(4);
 
-    const std::vector<CBgTestSurface::Blit>& log = scene.back.Log();
+    const std::vector<CMemorySurface::Blit>& log = scene.back.Log();
     const std::vector<Drawn> draws = scene.Decode();
     ASSERT_GE(draws.size(), 5u);
     for (int i = 0; i < 5; ++i) {
