@@ -28,11 +28,13 @@ asan-test: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -LE slow
 
-# The music player's threads under ThreadSanitizer.
+# The tests labelled tsan (the music player's threads, the sound mix against the window thread)
+# under ThreadSanitizer. Only their binaries are built; the label leaves every other test out.
+TSAN_TESTS = music_stress_tests sound_tests
 tsan-test: deps
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELOR_TSAN=ON -DTESSELOR_BENCH=OFF >/dev/null
-	@cmake --build build-tsan -j $(JOBS) --target music_stress_tests
-	@cd build-tsan/tests/music && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L tsan
+	@cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L tsan
 
 # Every fuzz target for FUZZ_SECONDS each (CI runs them briefly).
 FUZZ_SECONDS ?= 300

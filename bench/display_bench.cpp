@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "bench/bench_summary.h"
-#include "game/BitmapSurface.h"
 #include "platform/blit8.h"
 #include "platform/ddraw.h"
 #include "platform/ddraw_testing.h"
 #include "platform/palette_convert.h"
+#include "tests/support/game_display.h"
 
 namespace {
 
@@ -35,36 +35,16 @@ const SSpriteRect SPRITES[] = {
 // One frame's worth of copies, roughly as a busy moment of play has them: (rect index, count).
 const int FRAME_MIX[][2] = {{0, 100}, {1, 8}, {2, 10}, {3, 2}, {4, 1}, {5, 20}, {6, 5}, {7, 1}, {8, 1}, {9, 1}};
 
+// The display as the game sets it up, pictures and all, and its colours for the SDL side.
 struct SDisplay {
-    IDirectDraw* pDD = nullptr;
-    IDirectDrawSurface* pPrimary = nullptr;
-    IDirectDrawSurface* pBack = nullptr;
-    IDirectDrawPalette* pPalette = nullptr;
-    IDirectDrawSurface* pSprites = nullptr;
-    IDirectDrawSurface* pTitle = nullptr;
-    IDirectDrawSurface* pBG00 = nullptr;
+    CGameDisplay game{true};
+    IDirectDrawSurface* pBack = game.pBack;
+    IDirectDrawSurface* pSprites = game.frame.m_pddsSprites;
+    IDirectDrawSurface* pTitle = game.frame.m_pddsTitle;
+    IDirectDrawSurface* pBG00 = game.frame.m_pddsBG00;
     PALETTEENTRY entries[256];
 
-    SDisplay() {
-        DirectDrawCreate(nullptr, &pDD, nullptr);
-        DDSURFACEDESC ddsd;
-        std::memset(&ddsd, 0, sizeof(ddsd));
-        ddsd.dwSize = sizeof(ddsd);
-        ddsd.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        ddsd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        ddsd.dwBackBufferCount = 1;
-        pDD->CreateSurface(&ddsd, &pPrimary, nullptr);
-        DDSCAPS caps{DDSCAPS_BACKBUFFER};
-        pPrimary->GetAttachedSurface(&caps, &pBack);
-        pPalette = LoadBitmapPalette(pDD, "sky.bmp");
-        pPrimary->SetPalette(pPalette);
-        pPalette->GetEntries(0, 0, 256, entries);
-        pSprites = LoadBitmapSurface(pDD, "SPR", 0, 0);
-        pTitle = LoadBitmapSurface(pDD, "TITLE", 0, 0);
-        pBG00 = LoadBitmapSurface(pDD, "BG00", 0, 0);
-        SetSurfaceColorKey(pSprites, SPRITE_COLOR_KEY);
-        SetSurfaceColorKey(pBG00, SPRITE_COLOR_KEY);
-    }
+    SDisplay() { game.pPalette->GetEntries(0, 0, 256, entries); }
 };
 
 SDisplay& Display() {

@@ -1,5 +1,13 @@
 #include "game/Sprite.h"
 
+#include "game/sprite_testing.h"
+
+namespace {
+// Sprites alive, for the tests (sprite_testing.h). Sprites are made and freed on the window thread
+// only; the count costs one addition beside each allocation.
+int g_nLiveSprites = 0;
+}  // namespace
+
 CSprite::CSprite(IDirectDrawSurface* pDest, IDirectDrawSurface* pSource, RECT rcFrame0, int x, int y)
     : m_nLastFrame(0),
       m_nFrame(0),
@@ -19,9 +27,10 @@ CSprite::CSprite(IDirectDrawSurface* pDest, IDirectDrawSurface* pSource, RECT rc
       m_nAge(0),
       m_bMoveRight(0) {
     m_rcFrame[0] = rcFrame0;
+    ++g_nLiveSprites;
 }
 
-CSprite::~CSprite() = default;
+CSprite::~CSprite() { --g_nLiveSprites; }
 
 void CSprite::AddFrame(int left, int top, int right, int bottom) {
     ++m_nLastFrame;
@@ -61,3 +70,7 @@ void CSprite::BltClipped(IDirectDrawSurface* pDest, IDirectDrawSurface* pSrc, in
     // An empty or inverted rectangle is refused by the copy: nothing is drawn, and nothing is retried.
     pDest->BltFast(static_cast<DWORD>(dx), static_cast<DWORD>(dy), pSrc, &src, DDBLTFAST_SRCCOLORKEY);
 }
+
+namespace sprite_testing {
+int LiveCount() { return g_nLiveSprites; }
+}  // namespace sprite_testing

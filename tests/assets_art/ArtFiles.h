@@ -2,18 +2,10 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-inline std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
-inline std::string ResourcePath(const std::string& name) { return std::string(TESSELOR_SOURCE_DIR) + "/resources/" + name; }
+#include "tests/support/file_bytes.h"
 
 struct SRgb {
     int r = 0, g = 0, b = 0;

@@ -3,17 +3,10 @@
 
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include "ArtFiles.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
-
-std::string MakeTempDir()
-{
-    char tmpl[] = "/tmp/artgen_test_XXXXXX";
-    const char* dir = mkdtemp(tmpl);
-    return dir ? dir : "";
-}
 
 int RunArtgen(const std::string& args) { return std::system((std::string("'") + ARTGEN_PATH + "' " + args).c_str()); }
 
@@ -21,23 +14,23 @@ int RunArtgen(const std::string& args) { return std::system((std::string("'") + 
 
 TEST(Artgen, RedrawsEveryCommittedFileByteForByte)
 {
-    std::string dir = MakeTempDir();
-    ASSERT_FALSE(dir.empty());
+    CTempDir temp;
+    ASSERT_TRUE(temp.Ok());
+    const std::string& dir = temp.Path();
     ASSERT_EQ(RunArtgen("'" + dir + "'"), 0);
     for (const char* name : {"BG00.bmp", "BG01.bmp", "SPR.bmp", "TITLE.bmp", "END.bmp", "sky.bmp", "tesselor.ico"}) {
         SCOPED_TRACE(name);
         std::vector<uint8_t> made = ReadBytes(dir + "/" + name), committed = ReadBytes(ResourcePath(name));
         EXPECT_FALSE(made.empty());
         EXPECT_TRUE(made == committed) << "run artgen resources/ and commit the result";
-        std::remove((dir + "/" + name).c_str());
     }
-    rmdir(dir.c_str());
 }
 
 TEST(Artgen, WritesAContactSheetAndRefusesBadArguments)
 {
-    std::string dir = MakeTempDir();
-    ASSERT_FALSE(dir.empty());
+    CTempDir temp;
+    ASSERT_TRUE(temp.Ok());
+    const std::string& dir = temp.Path();
     std::string png = dir + "/sheet.png";
     ASSERT_EQ(RunArtgen("--contact-sheet '" + png + "'"), 0);
     std::vector<uint8_t> bytes = ReadBytes(png);
@@ -48,9 +41,7 @@ TEST(Artgen, WritesAContactSheetAndRefusesBadArguments)
     auto be32 = [&](size_t at) { return (uint32_t(bytes[at]) << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3]; };
     EXPECT_EQ(be32(16), 1280u); // the sheet enlarged twice
     EXPECT_EQ(be32(20), 960u);
-    std::remove(png.c_str());
 
     EXPECT_NE(RunArtgen("> /dev/null 2>&1"), 0);                              // no arguments
     EXPECT_NE(RunArtgen("'" + dir + "/missing/dir' > /dev/null 2>&1"), 0);    // nowhere to write
-    rmdir(dir.c_str());
 }

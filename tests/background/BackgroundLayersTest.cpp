@@ -1,6 +1,7 @@
 // The stage-2 layers' jumps, taking stage 2 down, missing layers and a background without a display.
 #include <gtest/gtest.h>
 
+#include "game/sprite_testing.h"
 #include "tests/background/bg_test_scene.h"
 
 using namespace bgtest;
@@ -13,7 +14,7 @@ TEST(BackgroundStage2, CityStripDrawsFiveTimesAndJumpsKeepingItsTick) {
     pCity->m_nTick = 2;
     scene.Update(4);
 
-    const std::vector<CBgTestSurface::Blit>& log = scene.back.Log();
+    const std::vector<CMemorySurface::Blit>& log = scene.back.Log();
     const std::vector<Drawn> draws = scene.Decode();
     ASSERT_GE(draws.size(), 5u);
     for (int i = 0; i < 5; ++i) {
@@ -153,17 +154,39 @@ TEST(BackgroundLifetime, RunsWithoutSurfaces) {
     EXPECT_EQ(bg.m_pCityStrip->GetY(), LayerY(-119, 0, -119, 3, 3161 - 2559 + 1));
 }
 
-// The background frees whatever it still holds when it goes, in every state of a game.
-// (The sanitizer build reports any sprite that leaks or is freed twice.)
+namespace {
+
+// The sprites a background holds: those it has made and not yet freed.
+int HeldSprites(const CBackground& bg) {
+    const CSprite* held[] = {bg.m_pCloudTiles[0], bg.m_pCloudTiles[1], bg.m_pCloudTiles[2], bg.m_pCloudEnd,
+                             bg.m_pCityStrip,     bg.m_pCloudLeft,     bg.m_pCloudPuffs[0], bg.m_pCloudPuffs[1],
+                             bg.m_pCloudRight};
+    int n = 0;
+    for (const CSprite* p : held) n += p != nullptr;
+    return n;
+}
+
+}  // namespace
+
+// In every state of a game the background holds exactly the sprites alive (what it lets go it has
+// freed), and when it goes it frees whatever it still holds, each sprite once.
 TEST(BackgroundLifetime, DeletingFreesWhatIsLeft) {
+    const int nBefore = sprite_testing::LiveCount();
     for (int nFrames : {0, 100, 2700, 3161, 3500}) {
         for (bool bDestroyStage2 : {false, true}) {
-            CScene scene;
-            scene.m_bCopy = false;
-            scene.RunFramesFast(1, nFrames);
-            if (bDestroyStage2) scene.pBackground->DestroyStage2();
+            SCOPED_TRACE(testing::Message() << nFrames << " frames" << (bDestroyStage2 ? ", stage 2 taken down" : ""));
+            {
+                CScene scene;
+                scene.m_bCopy = false;
+                scene.RunFramesFast(1, nFrames);
+                if (bDestroyStage2) scene.pBackground->DestroyStage2();
+                EXPECT_EQ(sprite_testing::LiveCount() - nBefore, HeldSprites(*scene.pBackground));
+            }
+            EXPECT_EQ(sprite_testing::LiveCount(), nBefore);
         }
     }
-    CBackground bare(nullptr, nullptr, nullptr);  // never created anything
-    SUCCEED();
+    {
+        CBackground bare(nullptr, nullptr, nullptr);  // never made anything
+    }
+    EXPECT_EQ(sprite_testing::LiveCount(), nBefore);
 }

@@ -23,24 +23,24 @@ void RunAndCheck(const std::vector<int>& frames, Check check) {
     }
 }
 
-void ExpectScreen(const CBgTestSurface& back, const std::vector<BYTE>& expected) {
+void ExpectScreen(const CMemorySurface& back, const std::vector<BYTE>& expected) {
     int nBad = 0;
     for (int y = 0; y < 480 && nBad < 5; ++y) {
         for (int x = 0; x < 640 && nBad < 5; ++x) {
-            if (back.Pixel(x, y) != expected[static_cast<size_t>(y) * 640 + x]) {
+            if (back.At(x, y) != expected[static_cast<size_t>(y) * 640 + x]) {
                 ++nBad;
-                ADD_FAILURE() << "pixel (" << x << "," << y << ") is " << int(back.Pixel(x, y)) << ", expected "
+                ADD_FAILURE() << "pixel (" << x << "," << y << ") is " << int(back.At(x, y)) << ", expected "
                               << int(expected[static_cast<size_t>(y) * 640 + x]);
             }
         }
     }
 }
 
-int CountRowsWhere(const CBgTestSurface& back, int y0, int y1, bool (*pred)(BYTE)) {
+int CountRowsWhere(const CMemorySurface& back, int y0, int y1, bool (*pred)(BYTE)) {
     int n = 0;
     for (int y = y0; y < y1; ++y) {
         bool bAll = true;
-        for (int x = 0; x < 640; ++x) bAll = bAll && pred(back.Pixel(x, y));
+        for (int x = 0; x < 640; ++x) bAll = bAll && pred(back.At(x, y));
         n += bAll;
     }
     return n;
@@ -50,7 +50,7 @@ int CountRowsWhere(const CBgTestSurface& back, int y0, int y1, bool (*pred)(BYTE
 
 // Stages 0 to 3: the cloud sea alone fills every pixel of the screen, in every phase of its cycle.
 TEST(BackgroundPixels, CloudSeaCoversTheScreenInStages0To3) {
-    RunAndCheck({1, 2, 239, 240, 241, 480, 481, 719, 720, 1000, 1918, 2397, 2559}, [](int f, const CBgTestSurface& back) {
+    RunAndCheck({1, 2, 239, 240, 241, 480, 481, 719, 720, 1000, 1918, 2397, 2559}, [](int f, const CMemorySurface& back) {
         EXPECT_EQ(CountRowsWhere(back, 0, 480, IsCloudSeaValue), 480);
         ExpectScreen(back, Compose(ExpectedFrame(f)));
     });
@@ -58,7 +58,7 @@ TEST(BackgroundPixels, CloudSeaCoversTheScreenInStages0To3) {
 
 // Stage 4: the ragged edge of the cloud sea comes down and uncovers the city and its clouds.
 TEST(BackgroundPixels, PassageUncoversStage2) {
-    RunAndCheck({2560, 2637, 2700, 3000, 3116, 3161}, [](int f, const CBgTestSurface& back) {
+    RunAndCheck({2560, 2637, 2700, 3000, 3116, 3161}, [](int f, const CMemorySurface& back) {
         ExpectScreen(back, Compose(ExpectedFrame(f)));
         if (f == 2560) {
             // The edge is still above the screen: nothing of stage 2 shows yet.
@@ -74,9 +74,9 @@ TEST(BackgroundPixels, PassageUncoversStage2) {
                 for (int x = 0; x < 640; ++x) {
                     const BYTE edge = Bg00Value(x, 120 + (y - 318));
                     if (edge == KEY) {
-                        ASSERT_TRUE(IsStage2Value(back.Pixel(x, y))) << x << "," << y;
+                        ASSERT_TRUE(IsStage2Value(back.At(x, y))) << x << "," << y;
                     } else {
-                        ASSERT_EQ(back.Pixel(x, y), edge) << x << "," << y;
+                        ASSERT_EQ(back.At(x, y), edge) << x << "," << y;
                     }
                 }
             }
@@ -84,14 +84,14 @@ TEST(BackgroundPixels, PassageUncoversStage2) {
         if (f == 3161) {
             // Only the top row of each tile and of the edge is left, on the bottom screen row.
             EXPECT_EQ(CountRowsWhere(back, 0, 479, IsStage2Value), 479);
-            for (int x = 0; x < 640; ++x) ASSERT_EQ(back.Pixel(x, 479), Bg00Value(x, 169)) << x;
+            for (int x = 0; x < 640; ++x) ASSERT_EQ(back.At(x, 479), Bg00Value(x, 169)) << x;
         }
     });
 }
 
 // Stage 2 alone: the city's five copies cover the screen, the clouds drift over it.
 TEST(BackgroundPixels, Stage2AloneFillsTheScreen) {
-    RunAndCheck({3162, 3300, 4120, 4121, 5000}, [](int f, const CBgTestSurface& back) {
+    RunAndCheck({3162, 3300, 4120, 4121, 5000}, [](int f, const CMemorySurface& back) {
         ExpectScreen(back, Compose(ExpectedFrame(f)));
         EXPECT_EQ(CountRowsWhere(back, 0, 480, IsStage2Value), 480);
         if (f == 4121) {
@@ -101,7 +101,7 @@ TEST(BackgroundPixels, Stage2AloneFillsTheScreen) {
                 for (int x = 226; x < 50 + 327; ++x) {
                     const BYTE puff = Bg01Value(226 + (x - 50), 474 + y);
                     if (puff != KEY) {
-                        ASSERT_EQ(back.Pixel(x, y), puff) << x << "," << y;
+                        ASSERT_EQ(back.At(x, y), puff) << x << "," << y;
                     }
                 }
             }

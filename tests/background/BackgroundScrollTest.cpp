@@ -22,7 +22,7 @@ bool Stage1Gone(const CBackground& bg) {
 }  // namespace
 
 TEST(BackgroundCreate, LayersStartAtTheirPlaces) {
-    CBgTestSurface back(640, 480), bg00(640, 480), bg01(640, 480);
+    CMemorySurface back(640, 480), bg00(640, 480), bg01(640, 480);
     CBackground bg(&back, &bg00, &bg01);
     EXPECT_EQ(bg.m_pddsBack, &back);
     EXPECT_EQ(bg.m_pddsBG00, &bg00);

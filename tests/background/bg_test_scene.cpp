@@ -35,9 +35,9 @@ const char* NameOf(ELayer layer) {
     return "?";
 }
 
-void FillPicture(CBgTestSurface& surface, BYTE (*value)(int, int)) {
+void FillPicture(CMemorySurface& surface, BYTE (*value)(int, int)) {
     for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) surface.SetPixel(x, y, value(x, y));
+        for (int x = 0; x < 640; ++x) surface.Set(x, y, value(x, y));
     DDCOLORKEY key{KEY, KEY};
     surface.SetColorKey(DDCKEY_SRCBLT, &key);
 }
@@ -79,6 +79,7 @@ bool IsStage2Value(BYTE v) { return IsCityValue(v) || (v >= 200 && v <= 239); }
 void PrintTo(const Drawn& d, std::ostream* os) { *os << NameOf(d.layer) << "(" << d.x << "," << d.y << ")"; }
 
 CScene::CScene() {
+    back.KeepLog(true);
     FillPicture(bg00, Bg00Value);
     FillPicture(bg01, Bg01Value);
     pBackground = new CBackground(&back, &bg00, &bg01);
@@ -106,7 +107,7 @@ void CScene::RunFramesFast(int nFirst, int nLast) {
 
 std::vector<Drawn> CScene::Decode() const {
     std::vector<Drawn> draws;
-    for (const CBgTestSurface::Blit& blit : back.Log()) {
+    for (const CMemorySurface::Blit& blit : back.Log()) {
         ELayer layer;
         if (blit.pSource == &bg00) {
             // Clipping only ever lowers the bottom, and never below the layer's top.

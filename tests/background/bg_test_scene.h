@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "game/Background.h"
-#include "tests/background/bg_test_surface.h"
+#include "tests/support/memory_surface.h"
 
 namespace bgtest {
 
@@ -34,9 +34,9 @@ struct Drawn {
 void PrintTo(const Drawn& d, std::ostream* os);
 
 struct CScene {
-    CBgTestSurface back{640, 480, SENTINEL};
-    CBgTestSurface bg00{640, 480};
-    CBgTestSurface bg01{640, 480};
+    CMemorySurface back{640, 480, SENTINEL};
+    CMemorySurface bg00{640, 480};
+    CMemorySurface bg01{640, 480};
     CBackground* pBackground = nullptr;
 
     CScene();

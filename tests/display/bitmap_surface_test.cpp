@@ -75,7 +75,7 @@ protected:
     }
     void SetUp() override { NoResource(); }
 
-    CScratchDir m_dir;
+    CScratchDirAndTable m_dir;
     std::vector<BYTE> m_res;
     ResourceEntry m_table[1];
 };
@@ -107,7 +107,7 @@ TEST_F(CPaletteTest, FileRoadTakesTheTableFromByte54WithItsCountRule) {
     // 8 bits, biClrUsed 0 or 256 (or 300): all 256 entries, red and blue in place, flags kept.
     for (DWORD clrUsed : {0u, 256u, 300u}) {
         SCOPED_TRACE(clrUsed);
-        WriteFile("sky.bmp", PaletteFile(8, clrUsed, with(Table(256), pixels)));
+        WriteBytes("sky.bmp", PaletteFile(8, clrUsed, with(Table(256), pixels)));
         std::vector<PALETTEENTRY> p = PaletteFor("sky.bmp");
         ASSERT_EQ(p.size(), 256u);
         for (int i = 0; i < 256; ++i) EXPECT_ENTRY(p[i], TableEntry(i, true));
@@ -115,7 +115,7 @@ TEST_F(CPaletteTest, FileRoadTakesTheTableFromByte54WithItsCountRule) {
 
     // 4 bits: 16 colours, then the bytes that follow the table, unexchanged.
     std::vector<BYTE> file = PaletteFile(4, 0, with(Table(16), pixels));
-    WriteFile("sky.bmp", file);
+    WriteBytes("sky.bmp", file);
     std::vector<PALETTEENTRY> p = PaletteFor("sky.bmp");
     for (int i = 0; i < 16; ++i) EXPECT_ENTRY(p[i], TableEntry(i, true));
     for (int i = 16; i < 256; ++i) EXPECT_ENTRY(p[i], Raw(file, 54 + 4 * i));
@@ -123,14 +123,14 @@ TEST_F(CPaletteTest, FileRoadTakesTheTableFromByte54WithItsCountRule) {
 
     // 24 bits, or an info header of another size: the 1,024 bytes from offset 54 as they stand.
     for (auto f : {PaletteFile(24, 0, with(Table(256), pixels)), PaletteFile(8, 0, with(Table(256), pixels), 108)}) {
-        WriteFile("sky.bmp", f);
+        WriteBytes("sky.bmp", f);
         p = PaletteFor("sky.bmp");
         for (int i = 0; i < 256; ++i) EXPECT_ENTRY(p[i], Raw(f, 54 + 4 * i));
     }
 
     // A count that is negative as a signed number takes nothing.
     file = PaletteFile(8, 0x80000000u, with(Table(256), pixels));
-    WriteFile("sky.bmp", file);
+    WriteBytes("sky.bmp", file);
     p = PaletteFor("sky.bmp");
     EXPECT_ENTRY(p[5], Raw(file, 54 + 20));
 }
@@ -140,7 +140,7 @@ TEST_F(CPaletteTest, ShortFileKeepsTheRampWhereItEnds) {
     // 256 entries, the ramp ones included, as the loader does.
     std::vector<BYTE> file = PaletteFile(8, 0, Table(256));
     file.resize(54 + 102);
-    WriteFile("sky.bmp", file);
+    WriteBytes("sky.bmp", file);
     std::vector<PALETTEENTRY> p = PaletteFor("sky.bmp");
     for (int i = 0; i < 25; ++i) EXPECT_ENTRY(p[i], TableEntry(i, true));
     PALETTEENTRY partial = Ramp(25);
@@ -155,13 +155,13 @@ TEST_F(CPaletteTest, ShortFileKeepsTheRampWhereItEnds) {
     // The file ends inside the info header: biClrUsed counts as 0, so 8 bits give 256 entries,
     // all of them the ramp with red and blue exchanged.
     file.resize(14 + 30);
-    WriteFile("sky.bmp", file);
+    WriteBytes("sky.bmp", file);
     p = PaletteFor("sky.bmp");
     ramp = Ramp(224);
     std::swap(ramp.peRed, ramp.peBlue);
     EXPECT_ENTRY(p[224], ramp);
     // An empty file: biSize 0 fails the size test, the ramp stays as it is.
-    WriteFile("sky.bmp", {});
+    WriteBytes("sky.bmp", {});
     p = PaletteFor("sky.bmp");
     EXPECT_ENTRY(p[224], Ramp(224));
 }
@@ -172,7 +172,7 @@ TEST_F(CPaletteTest, ResourceRoadTakesTheTableAfterBiSizeBytesWithinTheResource)
     std::vector<BYTE> t = Table(256);
     res.insert(res.end(), t.begin(), t.end());
     UseResource(res);
-    WriteFile("sky.bmp", PaletteFile(8, 0, Table(256)));  // never read once the resource is found
+    WriteBytes("sky.bmp", PaletteFile(8, 0, Table(256)));  // never read once the resource is found
     std::vector<PALETTEENTRY> p = PaletteFor("sky.bmp");
     for (int i = 0; i < 256; ++i) EXPECT_ENTRY(p[i], TableEntry(i, false));
 
@@ -300,13 +300,13 @@ TEST(MatchSurfaceColor, WiderSurfacesGiveTheLowBitsOfTheFirstWord) {
 }
 
 TEST(CopyBitmapToSurface, StretchesTheChosenPartOverTheWholeSurface) {
-    CScratchDir dir;
+    CScratchDirAndTable dir;
     std::vector<PALETTEENTRY> pal = DistinctPalette();
     SDisplay dpy(pal.data());
     std::vector<BYTE> index(640 * 480);
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) index[y * 640 + x] = BYTE(x * 3 + y * 11);
-    WriteFile("pic.bmp", BitmapFile8(640, 480, TableOf(pal), index));
+    WriteBytes("pic.bmp", BitmapFile8(640, 480, TableOf(pal), index));
     HBITMAP hbm = static_cast<HBITMAP>(
         LoadImageA(nullptr, "pic.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     ASSERT_NE(hbm, nullptr);
@@ -341,14 +341,14 @@ TEST(CopyBitmapToSurface, StretchesTheChosenPartOverTheWholeSurface) {
 }
 
 TEST(LoadBitmapSurface, LoadsResourceOrFileAndFailsCleanly) {
-    CScratchDir dir;
+    CScratchDirAndTable dir;
     std::vector<PALETTEENTRY> pal = DistinctPalette();
     SDisplay dpy(pal.data());
     const int gdiLive = gdi_internal::LiveObjectCount();
     std::vector<BYTE> res = Dib8(2, 2, TableOf(pal), {1, 2, 3, 4});
     ResourceEntry table[] = {{RT_BITMAP, "RES", res.data(), DWORD(res.size())}};
     resources::SetTableForTesting(table, 1);
-    WriteFile("FILE", BitmapFile8(3, 1, TableOf(pal), {7, 8, 9}));
+    WriteBytes("FILE", BitmapFile8(3, 1, TableOf(pal), {7, 8, 9}));
 
     IDirectDrawSurface* p = LoadBitmapSurface(dpy.pDD, "RES", 0, 0);
     ASSERT_NE(p, nullptr);

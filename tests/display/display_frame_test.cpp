@@ -22,7 +22,7 @@ struct SPicture {
 
 SPicture ReadPicture(const char* name) {
     SPicture p;
-    p.file = ReadFile(std::string(TESSELOR_SOURCE_DIR) + "/resources/" + name);
+    p.file = ReadBytes(ResourcePath(name));
     EXPECT_EQ(p.file.size(), 308278u) << name;
     if (p.file.size() != 308278u) return p;
     for (int i = 0; i < 256; ++i) {
@@ -67,7 +67,7 @@ protected:
 }  // namespace
 
 TEST_F(DisplayFrameTest, TitleReachesTheScreenInItsOwnColours) {
-    CScratchDir dir;  // no palette file here: the colours come from the "sky.bmp" resource
+    CScratchDirAndTable dir;  // no palette file here: the colours come from the "sky.bmp" resource
     const int before = ddraw_testing::LiveObjectCount();
     Open();
     EXPECT_EQ(ddraw_testing::LiveObjectCount() - before, 1 + 2 + 1 + 5)
@@ -156,7 +156,7 @@ TEST_F(DisplayFrameTest, LostSurfacesAreRestoredAndReloadedWithoutHoldingTheLoop
 }
 
 TEST_F(DisplayFrameTest, MissingPicturesStayNullAndTheRampServesWithoutSky) {
-    CScratchDir dir;
+    CScratchDirAndTable dir;
     size_t count = 0;
     const ResourceEntry* embedded = resources::EmbeddedTable(&count);
     std::vector<ResourceEntry> table;
@@ -170,8 +170,8 @@ TEST_F(DisplayFrameTest, MissingPicturesStayNullAndTheRampServesWithoutSky) {
     }
     resources::SetTableForTesting(table.data(), table.size());
     // BG01 is found as a file of exactly that name; END nowhere.
-    std::vector<BYTE> bg01 = ReadFile(std::string(TESSELOR_SOURCE_DIR) + "/resources/BG01.bmp");
-    WriteFile("BG01", bg01);
+    std::vector<BYTE> bg01 = ReadBytes(ResourcePath("BG01.bmp"));
+    WriteBytes("BG01", bg01);
 
     Open();
     EXPECT_EQ(m_pFrame->m_pddsEnd, nullptr);

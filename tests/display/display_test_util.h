@@ -1,20 +1,18 @@
-// Helpers of the display tests: bitmap bytes made on the spot, a scratch directory to run in, and a
-// display (DirectDraw object, primary with back buffer, palette) to draw on.
+// Helpers of the display tests: bitmap bytes made on the spot, a scratch directory to run in, and the
+// game's display (DirectDraw object, primary with back buffer, palette) to draw on.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "platform/ddraw.h"
 #include "platform/gdi.h"
 #include "platform/resources.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/game_display.h"
+#include "tests/support/temp_dir.h"
 
 namespace display_test {
 
@@ -79,86 +77,29 @@ inline std::vector<BYTE> BitmapFile8(LONG width, LONG height, const std::vector<
 
 inline RGBQUAD Quad(BYTE r, BYTE g, BYTE b, BYTE reserved = 0) { return RGBQUAD{b, g, r, reserved}; }
 
-inline void WriteFile(const std::string& path, const std::vector<BYTE>& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-inline std::vector<BYTE> ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<BYTE>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-
-// Runs the test in a fresh empty directory (the "current directory" of the file roads) and goes back
-// to the resource table of the program at the end.
-class CScratchDir {
+// The test's scratch directory, which may also have put a resource table of its own in place: the
+// program's table comes back when it goes.
+class CScratchDirAndTable : public CScratchDir {
 public:
-    CScratchDir() {
-        char tmpl[] = "/tmp/tesselor-display-XXXXXX";
-        char* dir = mkdtemp(tmpl);
-        m_dir = dir ? dir : "/tmp";
-        char cwd[4096];
-        m_old = getcwd(cwd, sizeof(cwd)) ? cwd : "/";
-        EXPECT_EQ(chdir(m_dir.c_str()), 0);
-    }
-    ~CScratchDir() {
-        resources::SetTableForTesting(nullptr, 0);
-        if (chdir(m_old.c_str()) != 0) {
-        }
-        std::string cmd = "rm -rf '" + m_dir + "'";
-        if (std::system(cmd.c_str()) != 0) {
-        }
-    }
-    const std::string& Path() const { return m_dir; }
-
-private:
-    std::string m_dir;
-    std::string m_old;
+    CScratchDirAndTable() { EXPECT_TRUE(Ok()); }
+    ~CScratchDirAndTable() { resources::SetTableForTesting(nullptr, 0); }
 };
 
-// A DirectDraw object with the flipping primary and a palette on it.
-struct SDisplay {
-    IDirectDraw* pDD = nullptr;
-    IDirectDrawSurface* pPrimary = nullptr;
-    IDirectDrawSurface* pBack = nullptr;
-    IDirectDrawPalette* pPalette = nullptr;
-
-    explicit SDisplay(const PALETTEENTRY* entries = nullptr) {
-        EXPECT_EQ(DirectDrawCreate(nullptr, &pDD, nullptr), DD_OK);
-        DDSURFACEDESC ddsd;
-        std::memset(&ddsd, 0, sizeof(ddsd));
-        ddsd.dwSize = sizeof(ddsd);
-        ddsd.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        ddsd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        ddsd.dwBackBufferCount = 1;
-        EXPECT_EQ(pDD->CreateSurface(&ddsd, &pPrimary, nullptr), DD_OK);
-        DDSCAPS caps{DDSCAPS_BACKBUFFER};
-        EXPECT_EQ(pPrimary->GetAttachedSurface(&caps, &pBack), DD_OK);
-        if (entries != nullptr) SetPalette(entries);
-    }
-    void SetPalette(const PALETTEENTRY* entries) {
-        if (pPalette) pPalette->Release();
-        pPalette = nullptr;
-        EXPECT_EQ(pDD->CreatePalette(DDPCAPS_8BIT, const_cast<PALETTEENTRY*>(entries), &pPalette, nullptr), DD_OK);
-        EXPECT_EQ(pPrimary->SetPalette(pPalette), DD_OK);
+// The game's display (primary with back buffer, palette), with every part of it checked as made.
+struct SDisplay : CGameDisplay {
+    explicit SDisplay(const PALETTEENTRY* entries = nullptr) : CGameDisplay(entries) {
+        EXPECT_NE(pDD, nullptr);
+        EXPECT_NE(pPrimary, nullptr);
+        EXPECT_NE(pBack, nullptr);
+        EXPECT_NE(pPalette, nullptr);
+        IDirectDrawPalette* pOnPrimary = nullptr;
+        if (pPrimary != nullptr && pPrimary->GetPalette(&pOnPrimary) == DD_OK) pOnPrimary->Release();
+        EXPECT_EQ(pOnPrimary, pPalette);
     }
     IDirectDrawSurface* Offscreen(DWORD w, DWORD h) {
-        DDSURFACEDESC ddsd;
-        std::memset(&ddsd, 0, sizeof(ddsd));
-        ddsd.dwSize = sizeof(ddsd);
-        ddsd.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        ddsd.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        ddsd.dwWidth = w;
-        ddsd.dwHeight = h;
-        IDirectDrawSurface* p = nullptr;
-        EXPECT_EQ(pDD->CreateSurface(&ddsd, &p, nullptr), DD_OK);
+        IDirectDrawSurface* p = CGameDisplay::Offscreen(w, h);
+        EXPECT_NE(p, nullptr);
         return p;
-    }
-    ~SDisplay() {
-        if (pPalette) pPalette->Release();
-        if (pBack) pBack->Release();
-        if (pPrimary) pPrimary->Release();
-        if (pDD) pDD->Release();
     }
 };
 

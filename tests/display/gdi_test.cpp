@@ -43,10 +43,10 @@ std::vector<BYTE> SmallFile8() {
 }  // namespace
 
 TEST(Gdi, LoadsBitmapsOfEveryKindFromFilesAndResources) {
-    CScratchDir dir;
+    CScratchDirAndTable dir;
     const int live = gdi_internal::LiveObjectCount();
 
-    WriteFile("eight", SmallFile8());
+    WriteBytes("eight", SmallFile8());
     HBITMAP h = LoadFile("eight");
     ASSERT_NE(h, nullptr);
     SBitmapInfo i = Info(h);
@@ -69,7 +69,7 @@ TEST(Gdi, LoadsBitmapsOfEveryKindFromFilesAndResources) {
     std::vector<BYTE> dib = InfoHeader(40, 3, -2, 4, 0);
     for (int k = 0; k < 16; ++k) dib.insert(dib.end(), {BYTE(k), 0, 0, 0});
     dib.insert(dib.end(), {0x12, 0x30, 0, 0, 0x45, 0x60, 0, 0});
-    WriteFile("four", BitmapFile(dib, 40 + 64));
+    WriteBytes("four", BitmapFile(dib, 40 + 64));
     h = LoadFile("four");
     i = Info(h);
     ASSERT_EQ(i.bits, 8);
@@ -80,7 +80,7 @@ TEST(Gdi, LoadsBitmapsOfEveryKindFromFilesAndResources) {
     dib = InfoHeader(40, 10, 2, 1, 0);
     dib.insert(dib.end(), {0, 0, 0, 0, 255, 255, 255, 0});
     dib.insert(dib.end(), {0xFF, 0xC0, 0, 0, 0x80, 0x40, 0, 0});  // bottom row, then top row
-    WriteFile("one", BitmapFile(dib, 40 + 8));
+    WriteBytes("one", BitmapFile(dib, 40 + 8));
     h = LoadFile("one");
     i = Info(h);
     ASSERT_EQ(i.w, 10);
@@ -91,7 +91,7 @@ TEST(Gdi, LoadsBitmapsOfEveryKindFromFilesAndResources) {
     // 24- and 32-bit.
     dib = InfoHeader(40, 2, 1, 24, 0);
     dib.insert(dib.end(), {1, 2, 3, 4, 5, 6, 0, 0});
-    WriteFile("rgb24", BitmapFile(dib, 40));
+    WriteBytes("rgb24", BitmapFile(dib, 40));
     h = LoadFile("rgb24");
     i = Info(h);
     ASSERT_EQ(i.bits, 32);
@@ -100,7 +100,7 @@ TEST(Gdi, LoadsBitmapsOfEveryKindFromFilesAndResources) {
     DeleteObject(h);
     dib = InfoHeader(124, 1, 1, 32, 0);
     dib.insert(dib.end(), {7, 8, 9, 0});
-    WriteFile("rgb32", BitmapFile(dib, 124));
+    WriteBytes("rgb32", BitmapFile(dib, 124));
     h = LoadFile("rgb32");
     ASSERT_NE(h, nullptr);
     EXPECT_EQ(Info(h).rgb[0], 0x090807u);
@@ -122,7 +122,7 @@ TEST(Gdi, LoadsBitmapsOfEveryKindFromFilesAndResources) {
 }
 
 TEST(Gdi, DamagedBitmapsAreRefused) {
-    CScratchDir dir;
+    CScratchDirAndTable dir;
     const std::vector<BYTE> good = SmallFile8();
     struct Case {
         const char* what;
@@ -160,7 +160,7 @@ TEST(Gdi, DamagedBitmapsAreRefused) {
         if (std::string(c.what) == "no BM signature") f[0] = 'X';
         for (size_t k = 0; k < c.bytes.size(); ++k) f[c.at + k] = c.bytes[k];
         if (c.keep) f.resize(c.keep == 1 ? 0 : c.keep);
-        WriteFile("bad", f);
+        WriteBytes("bad", f);
         HBITMAP h = LoadFile("bad");
         EXPECT_EQ(h, nullptr);
         if (h) DeleteObject(h);
@@ -178,8 +178,8 @@ TEST(Gdi, DamagedBitmapsAreRefused) {
 }
 
 TEST(Gdi, HandlesAreCheckedAndDeleteDCLeavesTheBitmap) {
-    CScratchDir dir;
-    WriteFile("eight", SmallFile8());
+    CScratchDirAndTable dir;
+    WriteBytes("eight", SmallFile8());
     HBITMAP hbm = LoadFile("eight");
     ASSERT_NE(hbm, nullptr);
     HBITMAP bogus = reinterpret_cast<HBITMAP>(&dir);
@@ -211,7 +211,7 @@ TEST(Gdi, HandlesAreCheckedAndDeleteDCLeavesTheBitmap) {
 }
 
 TEST(Gdi, StretchBltMapsColoursToTheNearestDisplayColour) {
-    CScratchDir dir;
+    CScratchDirAndTable dir;
     // Display palette: entry i = (i, i, i) except a few chosen colours.
     std::vector<PALETTEENTRY> pal(256);
     for (int i = 0; i < 256; ++i) pal[i] = PALETTEENTRY{BYTE(i), BYTE(i), BYTE(i), 0};
@@ -224,7 +224,7 @@ TEST(Gdi, StretchBltMapsColoursToTheNearestDisplayColour) {
     // Picture colours: exact grey 17, red, blue 245, blue 249, near-grey (100,101,99).
     std::vector<RGBQUAD> t = {Quad(17, 17, 17), Quad(255, 0, 0), Quad(0, 0, 245), Quad(0, 0, 249),
                               Quad(100, 101, 99)};
-    WriteFile("pic", BitmapFile8(5, 1, t, {0, 1, 2, 3, 4}));
+    WriteBytes("pic", BitmapFile8(5, 1, t, {0, 1, 2, 3, 4}));
     HBITMAP hbm = LoadFile("pic");
     HDC mem = CreateCompatibleDC(nullptr);
     SelectObject(mem, hbm);

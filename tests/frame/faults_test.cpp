@@ -13,8 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,8 +30,11 @@
 #include "platform/resources.h"
 #include "platform/winmm_midi_testing.h"
 
-extern char** environ;
+#include "tests/support/file_bytes.h"
 #include "tests/support/headless_frame.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
 
 namespace {
 
@@ -83,7 +84,7 @@ uint64_t PresentedDigest() {
     return h;
 }
 
-// ---- Test resources and a scratch working directory ----
+// ---- Test resources ----
 
 // The embedded table without one bitmap (and, if given, with another data block in its place).
 class CResourceSwap {
@@ -113,36 +114,6 @@ std::vector<BYTE> EmbeddedBitmap(LPCSTR szName) {
     const BYTE* p = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, h)));
     return p != nullptr ? std::vector<BYTE>(p, p + SizeofResource(nullptr, h)) : std::vector<BYTE>();
 }
-
-// Runs the test in an empty directory of its own, removed afterwards with what was put in it.
-class CScratchDir {
-public:
-    CScratchDir() {
-        char cwd[4096];
-        m_strOld = getcwd(cwd, sizeof(cwd)) != nullptr ? cwd : "/";
-        char tmpl[] = "/tmp/tesselor-faults-XXXXXX";
-        if (mkdtemp(tmpl) != nullptr) m_strDir = tmpl;
-        m_bOk = !m_strDir.empty() && chdir(m_strDir.c_str()) == 0;
-    }
-    ~CScratchDir() {
-        if (chdir(m_strOld.c_str()) != 0) std::perror("chdir");
-        for (const std::string& f : m_files) std::remove((m_strDir + "/" + f).c_str());
-        if (!m_strDir.empty()) rmdir(m_strDir.c_str());
-    }
-    bool Ok() const { return m_bOk; }
-    const std::string& Path() const { return m_strDir; }
-    void Write(const std::string& name, const std::vector<BYTE>& bytes) {
-        std::ofstream f(m_strDir + "/" + name, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        m_files.push_back(name);
-    }
-
-private:
-    std::string m_strOld;
-    std::string m_strDir;
-    std::vector<std::string> m_files;
-    bool m_bOk = false;
-};
 
 // ---- No audio device ----
 
@@ -269,11 +240,7 @@ TEST(FaultTest, DamagedOrMissingBG00FileWithoutTheResourceDrawsNothingFromIt) {
     }
     ASSERT_EQ(expected.size(), size_t(FRAMES / 100));
 
-    std::vector<BYTE> file;
-    {
-        std::ifstream f(std::string(TESSELOR_SOURCE_DIR) + "/resources/BG00.bmp", std::ios::binary);
-        file.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    }
+    const std::vector<BYTE> file = ReadBytes(ResourcePath("BG00.bmp"));
     ASSERT_GT(file.size(), 2000u);
     std::vector<BYTE> garbage(5000);
     for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<BYTE>(i * 151 + (i >> 3));
@@ -296,7 +263,7 @@ TEST(FaultTest, DamagedOrMissingBG00FileWithoutTheResourceDrawsNothingFromIt) {
         SCOPED_TRACE(c.what);
         CScratchDir dir;
         ASSERT_TRUE(dir.Ok());
-        if (c.bFile) dir.Write("BG00", c.bytes);
+        if (c.bFile) WriteBytes(dir.File("BG00"), c.bytes);
         CResourceSwap swap("BG00", nullptr);
         CMainFrame* pFrame = OpenFrame();
         ASSERT_NE(pFrame, nullptr);
@@ -401,7 +368,7 @@ ProcessResult RunProgram(const std::string& path, std::vector<std::string> env, 
 
 TEST(FaultTest, NoDisplayEndsTheProgramWithOneClearMessage) {
     // A desktop session's own runtime directory, but no display server of any kind.
-    CScratchDir runtime;
+    CTempDir runtime;
     ASSERT_TRUE(runtime.Ok());
     std::vector<std::string> env;
     for (char** e = environ; *e != nullptr; ++e) {

@@ -184,14 +184,20 @@ TEST_F(FrameTest, TheEndComesOnThe201stFrameWithoutACraft) {
     CGameWorld* game = m_pFrame->m_pGame;
     if (game->m_pPlayer != nullptr) game->DestroyPlayer();
     m_pFrame->m_nGameOverCount = 0;
+    ASSERT_NE(m_pFrame->m_pddsEnd, nullptr);
+    // What the player sees, not the counter: 200 frames of play without the craft, then the END
+    // picture on the 201st frame presented.
     Frames(200);
+    EXPECT_FALSE(PresentedEquals(m_pFrame->m_pddsEnd)) << "END on the 200th frame";
     EXPECT_EQ(m_pFrame->m_nGameOverCount, 200);
     Frames(1);
+    EXPECT_TRUE(PresentedEquals(m_pFrame->m_pddsEnd)) << "no END on the 201st frame";
     EXPECT_EQ(m_pFrame->m_nGameOverCount, 201);
     EXPECT_EQ(m_pFrame->m_nGameState, GAME_STATE_PLAYING) << "the game runs on under the end picture";
     int before = m_pFrame->m_nFrameCount;
     Frames(50);
     EXPECT_EQ(m_pFrame->m_nFrameCount, before + 50);
+    EXPECT_TRUE(PresentedEquals(m_pFrame->m_pddsEnd)) << "END stays up";
     Press(VK_ESCAPE);
     EXPECT_EQ(m_pFrame->m_nGameOverCount, 0);
     EXPECT_EQ(m_pFrame->m_nGameState, GAME_STATE_TITLE);

@@ -38,8 +38,8 @@ public:
 
 // A game world with its craft at (300, 400) and two counting sounds.
 struct TestGame {
-    TestSurface back{640, 480, 0};
-    TestSurface sheet{640, 480};
+    CMemorySurface back{640, 480, 0};
+    CMemorySurface sheet{640, 480};
     FakeSound explosion;
     FakeSound hit;
     CGameWorld world{&back, &sheet};

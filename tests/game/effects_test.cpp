@@ -30,8 +30,8 @@ protected:
         return seen;
     }
 
-    TestSurface back;
-    TestSurface sheet;
+    CMemorySurface back;
+    CMemorySurface sheet;
     CGameWorld world;
 };
 
@@ -183,7 +183,7 @@ TEST_F(EffectsTest, ANewItemReplacesOnlyItsOwnKind) {
 }
 
 // Left edges of the drawn gauge units along row 453, read from the back buffer.
-std::vector<int> UnitEdges(const TestSurface& back) {
+std::vector<int> UnitEdges(const CMemorySurface& back) {
     std::vector<int> edges;
     for (int x = 0; x < 640; ++x)
         if (back.At(x, 453) == SHEET_GAUGE_UNIT && (x - 64) % 3 == 0) edges.push_back(x);

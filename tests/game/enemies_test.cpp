@@ -15,8 +15,8 @@ const RECT RC_SMALL_ENEMY = {6, 305, 51, 357};
 
 // A game world drawing onto an in-memory back buffer from the test sheet.
 struct TestWorld {
-    TestSurface back{640, 480, 0};
-    TestSurface sheet{640, 480};
+    CMemorySurface back{640, 480, 0};
+    CMemorySurface sheet{640, 480};
     CGameWorld world{&back, &sheet};
     TestWorld() { PaintEnemySheet(sheet); }
 };

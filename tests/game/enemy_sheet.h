@@ -19,7 +19,7 @@ const BYTE SHEET_BULLET_NORMAL = 90;
 const BYTE SHEET_BULLET_BOSS = 91;
 const BYTE SHEET_BULLET_SMALL = 92;
 
-inline void PaintEnemySheet(TestSurface& sheet) {
+inline void PaintEnemySheet(CMemorySurface& sheet) {
     PaintTestSheet(sheet);
     const LONG lefts[8] = {6, 52, 98, 143, 189, 235, 281, 327};
     const LONG rights[8] = {51, 97, 142, 188, 234, 280, 326, 372};

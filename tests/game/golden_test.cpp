@@ -134,8 +134,8 @@ void ExpectGolden(const Recorded& r, bool bPixels) {
 // onto a back buffer cleared at the start of every frame.
 TEST(GoldenGame, WorldStateAndDrawing) {
     crt::rand_reset_for_testing();
-    TestSurface back(640, 480, 0);
-    TestSurface sheet(640, 480);
+    CMemorySurface back(640, 480, 0);
+    CMemorySurface sheet(640, 480);
     PaintEnemySheet(sheet);
     CGameWorld w(&back, &sheet);
     w.CreatePlayer();

@@ -12,7 +12,7 @@ namespace {
 const BYTE BACKGROUND = 0;
 
 // The pixels holding v, as one box, or an empty box.
-RECT BoxOf(const TestSurface& s, BYTE v, RECT within) {
+RECT BoxOf(const CMemorySurface& s, BYTE v, RECT within) {
     RECT box{within.right, within.bottom, within.left, within.top};
     for (int y = within.top; y < within.bottom; ++y)
         for (int x = within.left; x < within.right; ++x)
@@ -26,8 +26,8 @@ RECT BoxOf(const TestSurface& s, BYTE v, RECT within) {
 }
 
 TEST(PlayerScript, TwoHundredFramesHoldingRightAndFiring) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface sheet(640, 480);
+    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface sheet(640, 480);
     PaintTestSheet(sheet);
     CGameWorld world(&back, &sheet);
     world.CreatePlayer();

@@ -28,8 +28,8 @@ protected:
         return world.m_pShots[n];
     }
 
-    TestSurface back;
-    TestSurface sheet;
+    CMemorySurface back;
+    CMemorySurface sheet;
     CGameWorld world;
 };
 
@@ -102,7 +102,7 @@ TEST_F(PlayerTest, BankStepTable) {
 }
 
 // Records the bank shown in each step of a run of held keys.
-std::vector<int> BanksOver(CGameWorld& world, TestSurface& back, int nSteps, BOOL left, BOOL right) {
+std::vector<int> BanksOver(CGameWorld& world, CMemorySurface& back, int nSteps, BOOL left, BOOL right) {
     std::vector<int> banks;
     for (int i = 0; i < nSteps; ++i) {
         back.Fill(BACKGROUND);

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/Sprite.h"
-#include "tests/game/test_surface.h"
+#include "tests/support/memory_surface.h"
 
 namespace {
 
@@ -16,14 +16,14 @@ BYTE PatternAt(int sx, int sy) {
     return static_cast<BYTE>(1 + (sx * 7 + sy * 13) % 250);
 }
 
-void PaintPattern(TestSurface& s) {
+void PaintPattern(CMemorySurface& s) {
     for (int y = 0; y < s.Height(); ++y)
         for (int x = 0; x < s.Width(); ++x) s.Set(x, y, PatternAt(x, y));
     s.SetSourceKey(KEY);
 }
 
 // The box holding every pixel that is not the background, or an empty box.
-RECT ChangedBox(const TestSurface& s) {
+RECT ChangedBox(const CMemorySurface& s) {
     RECT box{640, 480, 0, 0};
     for (int y = 0; y < s.Height(); ++y)
         for (int x = 0; x < s.Width(); ++x)
@@ -50,8 +50,8 @@ class SpriteClipTest : public ::testing::TestWithParam<ClipCase> {};
 
 TEST_P(SpriteClipTest, CopiesExactlyTheVisiblePartOfTheFrame) {
     const ClipCase& c = GetParam();
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480);
+    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface source(640, 480);
     PaintPattern(source);
 
     CSprite sprite(&back, &source, c.rc, c.x, c.y);
@@ -110,8 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ClipCase>& info) { return std::string(info.param.name); });
 
 TEST(SpriteDraw, KeyPixelsLeaveTheBackBufferAsItWas) {
-    TestSurface back(640, 480, 77);
-    TestSurface source(640, 480);
+    CMemorySurface back(640, 480, 77);
+    CMemorySurface source(640, 480);
     PaintPattern(source);
     CSprite sprite(&back, &source, RECT{20, 30, 70, 60}, 5, 6);
     sprite.Draw(0);
@@ -129,8 +129,8 @@ TEST(SpriteDraw, KeyPixelsLeaveTheBackBufferAsItWas) {
 
 TEST(SpriteDraw, FramesWiderThanTheScreenAreCutShortOnTheRight) {
     // Width is taken before clipping, so a frame wider than the screen loses its overhang twice.
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(800, 20, 9);
+    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface source(800, 20, 9);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 700, 10}, -20, 0);
     sprite.Draw(0);
@@ -141,7 +141,7 @@ TEST(SpriteDraw, FramesWiderThanTheScreenAreCutShortOnTheRight) {
 }
 
 TEST(Sprite, StartsAtFrameZeroWithItsCountersClear) {
-    TestSurface back(640, 480);
+    CMemorySurface back(640, 480);
     CSprite sprite(&back, &back, RECT{115, 62, 160, 114}, 300, 400);
     EXPECT_EQ(sprite.GetFrame(), 0);
     EXPECT_EQ(sprite.GetLastFrame(), 0);
@@ -172,21 +172,21 @@ TEST(Sprite, StartsAtFrameZeroWithItsCountersClear) {
 }
 
 // A source with 13 small 5x5 squares side by side, square i filled with 100 + i.
-void PaintSquares(TestSurface& source) {
+void PaintSquares(CMemorySurface& source) {
     source.Fill(1);
     source.SetSourceKey(KEY);
     for (int i = 0; i < 13; ++i) source.FillRect({10 * i, 0, 10 * i + 5, 5}, static_cast<BYTE>(100 + i));
 }
 
-BYTE DrawnFrame(CSprite& sprite, TestSurface& back, int nFrame) {
+BYTE DrawnFrame(CSprite& sprite, CMemorySurface& back, int nFrame) {
     back.Fill(BACKGROUND);
     sprite.Draw(nFrame);
     return back.At(sprite.GetX(), sprite.GetY());
 }
 
 TEST(Sprite, TenthAndLaterAddedFramesReplaceFrameNine) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480);
+    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface source(640, 480);
     PaintSquares(source);
     CSprite sprite(&back, &source, RECT{0, 0, 5, 5}, 20, 20);
     for (int i = 1; i <= 12; ++i) sprite.AddFrame(10 * i, 0, 10 * i + 5, 5);
@@ -196,8 +196,8 @@ TEST(Sprite, TenthAndLaterAddedFramesReplaceFrameNine) {
 }
 
 TEST(Sprite, SizeComesFromFrameZeroWhicheverFrameIsDrawn) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480);
+    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface source(640, 480);
     source.Fill(3);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 45, 52}, 100, 200);
@@ -210,8 +210,8 @@ TEST(Sprite, SizeComesFromFrameZeroWhicheverFrameIsDrawn) {
 }
 
 TEST(Sprite, UndefinedOrOutOfRangeFramesDrawNothing) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480, 3);
+    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface source(640, 480, 3);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 10, 10}, 5, 5);
     sprite.Draw(5);  // never defined: an empty rectangle, refused by the copy
@@ -224,8 +224,8 @@ TEST(Sprite, UndefinedOrOutOfRangeFramesDrawNothing) {
 }
 
 TEST(Sprite, MissingSurfacesDrawNothing) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480, 3);
+    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface source(640, 480, 3);
     source.SetSourceKey(KEY);
     CSprite noDest(nullptr, &source, RECT{0, 0, 10, 10}, 5, 5);
     noDest.Draw(0);
@@ -237,7 +237,7 @@ TEST(Sprite, MissingSurfacesDrawNothing) {
 }
 
 TEST(Sprite, DestroyFreesTheSpriteAlone) {
-    TestSurface back(640, 480, BACKGROUND);
+    CMemorySurface back(640, 480, BACKGROUND);
     CSprite* pSprite = new CSprite(&back, &back, RECT{0, 0, 10, 10}, 5, 5);
     pSprite->Destroy();
     // The surfaces are only borrowed.

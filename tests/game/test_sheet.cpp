@@ -1,6 +1,6 @@
 #include "tests/game/test_sheet.h"
 
-void PaintTestSheet(TestSurface& sheet) {
+void PaintTestSheet(CMemorySurface& sheet) {
     sheet.Fill(SHEET_PLAIN);
     sheet.SetSourceKey(SHEET_KEY);
     const RECT craft[5] = {{115, 62, 160, 114}, {61, 62, 104, 114}, {171, 62, 214, 114}, {7, 62, 50, 114},

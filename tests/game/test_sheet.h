@@ -3,7 +3,7 @@
 // pixel of the back buffer tells exactly which frame was drawn there.
 #pragma once
 
-#include "tests/game/test_surface.h"
+#include "tests/support/memory_surface.h"
 
 const BYTE SHEET_KEY = 255;
 const BYTE SHEET_PLAIN = 1;
@@ -17,4 +17,4 @@ const BYTE SHEET_GAUGE_FRAME = 60;
 const BYTE SHEET_GAUGE_UNIT = 61;
 
 // Fills a 640x480 surface as above and sets its colour key.
-void PaintTestSheet(TestSurface& sheet);
+void PaintTestSheet(CMemorySurface& sheet);

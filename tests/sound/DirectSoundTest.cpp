@@ -5,7 +5,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 #include "platform/audio_out.h"
@@ -275,11 +277,39 @@ TEST(DirectSoundCreate, NoAudioDeviceMeansNoDirectSound) {
 
 TEST_F(DirectSoundTest, WindowThreadPlaysWhileTheAudioThreadMixes) {
     // Play, Stop and Release on this thread against Render on another, as the game and the device do.
+    // One buffer at a time plays a quiet ramp, so all the device may hear is that ramp, the same on
+    // both sides and never louder than the ramp's loudest sample, or silence.
     const Bytes data = QuietRamp(300);
+    ASSERT_EQ(Peak(Hear(256)), 0.0) << "nothing else plays";
+    IDirectSoundBuffer* probe = MakeBuffer(m_ds, 1, uint32_t(m_rate), 8, data);
+    ASSERT_NE(probe, nullptr);
+    probe->Play(0, 0, DSBPLAY_LOOPING);
+    const double loudest = Peak(Hear(int(data.size())));  // at the device's rate every sample is heard as it is
+    probe->Release();
+    ASSERT_GT(loudest, 0.0);
+
+    struct Heard {
+        long frames = 0;
+        long soundFrames = 0;
+        long lopsidedFrames = 0;  // left and right differ
+        double peak = 0;
+        bool finite = true;
+    } heard;
+    std::atomic<int> renders{0};
     std::atomic<bool> done{false};
     std::thread device([&] {
         std::vector<float> out(2 * 64);
-        while (!done) audio_out::Render(out.data(), 64);
+        while (!done) {
+            audio_out::Render(out.data(), 64);
+            for (size_t i = 0; i < out.size(); i += 2) {
+                ++heard.frames;
+                heard.soundFrames += out[i] != 0.0f || out[i + 1] != 0.0f;
+                heard.lopsidedFrames += out[i] != out[i + 1];
+                heard.peak = std::max({heard.peak, double(std::fabs(out[i])), double(std::fabs(out[i + 1]))});
+                heard.finite = heard.finite && std::isfinite(out[i]) && std::isfinite(out[i + 1]);
+            }
+            ++renders;
+        }
     });
     for (int round = 0; round < 200; ++round) {
         IDirectSoundBuffer* b = MakeBuffer(m_ds, 1, 8000 + round * 100, 8, data);
@@ -287,6 +317,11 @@ TEST_F(DirectSoundTest, WindowThreadPlaysWhileTheAudioThreadMixes) {
         for (int i = 0; i < 20; ++i) {
             b->Play(0, 0, (i % 5 == 0) ? DSBPLAY_LOOPING : 0);
             IsPlaying(b);
+            if (i == 0) {
+                // Two whole mixes while it loops, so that every round is heard.
+                const int n = renders;
+                while (renders < n + 2) std::this_thread::yield();
+            }
             if (i % 7 == 0) b->Stop();
             if (i % 3 == 0) b->SetCurrentPosition(DWORD(i * 10));
         }
@@ -294,4 +329,10 @@ TEST_F(DirectSoundTest, WindowThreadPlaysWhileTheAudioThreadMixes) {
     }
     done = true;
     device.join();
+
+    EXPECT_GT(heard.soundFrames, 0) << "of " << heard.frames << " frames heard";
+    EXPECT_EQ(heard.lopsidedFrames, 0) << "a mono sound is heard the same on both sides";
+    EXPECT_TRUE(heard.finite);
+    EXPECT_LE(heard.peak, loudest * (1 + 1e-6)) << "louder than the one sound playing";
+    EXPECT_EQ(Peak(Hear(256)), 0.0) << "every released buffer has left the mix";
 }

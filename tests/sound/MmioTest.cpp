@@ -211,9 +211,9 @@ TEST(Mmio, DirectBufferAccessOnMemoryAndDiskFiles) {
     EXPECT_EQ(mmioSetInfo(m.h(), &info, 0), MMSYSERR_INVALPARAM);
 
     // Disk, with a 16-byte buffer: Advance refills it from where the caller has read to.
-    TempDir dir;
+    CTempDir dir;
     const std::string path = dir.File("ramp.bin");
-    WriteFile(path, Ramp(40));
+    WriteBytes(path, Ramp(40));
     MMIOINFO want{};
     want.cchBuffer = 16;
     HMMIO d = mmioOpenA(path.c_str(), &want, MMIO_READ | MMIO_ALLOCBUF);

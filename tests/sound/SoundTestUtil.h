@@ -1,4 +1,4 @@
-// What the sound tests share: RIFF forms built byte by byte, temp files, the mix as heard, and
+// What the sound tests share: RIFF forms built byte by byte, the mix as heard, and
 // sounds decoded and resampled the way the mixer should play them.
 #pragma once
 
@@ -8,16 +8,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "platform/audio_out.h"
 #include "platform/dsound.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
 
 namespace soundtest {
 
@@ -75,37 +71,6 @@ inline Bytes Ramp(size_t n, uint8_t first = 0) {
     for (size_t i = 0; i < n; ++i) b[i] = uint8_t(first + i);
     return b;
 }
-
-inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-// A folder of its own for one test, removed afterwards.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tesselor-sound-XXXXXX").string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        const char* made = mkdtemp(buf.data());
-        m_path = made ? made : "";
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
-    }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-    bool Ok() const { return !m_path.empty(); }
-
-private:
-    std::string m_path;
-};
 
 inline bool HaveSox() { return std::system("sox --version >/dev/null 2>&1") == 0; }
 

@@ -64,7 +64,7 @@ public:
 
 TEST(WaveFile, SoxFilesLoadThroughTheFileRoad) {
     if (!HaveSox()) GTEST_SKIP() << "sox is not installed";
-    TempDir dir;
+    CTempDir dir;
     ASSERT_TRUE(dir.Ok());
     struct Case {
         const char* name;
@@ -81,7 +81,7 @@ TEST(WaveFile, SoxFilesLoadThroughTheFileRoad) {
         const std::string path = dir.File(c.name);
         std::string cmd = std::string("sox -n ") + c.soxArgs + " " + path + " synth 0.1 sine 440 vol 0.5 2>/dev/null";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
-        Bytes file = ReadFile(path);
+        Bytes file = ReadBytes(path);
         Bytes samples = BodyOf(file, "data");
 
         Loaded w;
@@ -111,10 +111,10 @@ TEST(WaveFile, SoxFilesLoadThroughTheFileRoad) {
 
     // The same samples with odd-sized chunks of other kinds before and after the format.
     {
-        Bytes src = ReadFile(dir.File("s16.wav"));
+        Bytes src = ReadBytes(dir.File("s16.wav"));
         Bytes samples = BodyOf(src, "data");
         const std::string path = dir.File("spliced.wav");
-        WriteFile(path, Form("WAVE", {Chunk("LIST", Ramp(5)), Chunk("fmt ", BodyOf(src, "fmt ")),
+        WriteBytes(path, Form("WAVE", {Chunk("LIST", Ramp(5)), Chunk("fmt ", BodyOf(src, "fmt ")),
                                       Chunk("fact", Ramp(3)), Chunk("data", samples), Chunk("id3 ", Ramp(9))}));
         Loaded w;
         Load(path, &w);
@@ -148,7 +148,7 @@ TEST(WaveFile, SoxFilesLoadThroughTheFileRoad) {
 
 TEST(WaveFile, SoxFilesBecomeSoundBuffersAndTheLoaderKeepsNothing) {
     if (!HaveSox()) GTEST_SKIP() << "sox is not installed";
-    TempDir dir;
+    CTempDir dir;
     const std::string path = dir.File("hit.wav");
     ASSERT_EQ(std::system(("sox -n -r 11025 -b 8 -e unsigned-integer -c 1 " + path +
                            " synth 0.05 square 880 vol 0.3 2>/dev/null").c_str()), 0);
@@ -163,7 +163,7 @@ TEST(WaveFile, SoxFilesBecomeSoundBuffersAndTheLoaderKeepsNothing) {
     ASSERT_NE(b, nullptr);
     EXPECT_TRUE(rec.m_bFormatLiveDuringCall);
     EXPECT_EQ(GlobalHandle(rec.m_pFormat), nullptr);
-    Bytes samples = BodyOf(ReadFile(path), "data");
+    Bytes samples = BodyOf(ReadBytes(path), "data");
     LPVOID p1 = nullptr, p2 = nullptr;
     DWORD n1 = 0, n2 = 0;
     ASSERT_EQ(b->Lock(0, DWORD(samples.size()), &p1, &n1, &p2, &n2, 0), DS_OK);
@@ -182,7 +182,7 @@ TEST(WaveFile, SoxFilesBecomeSoundBuffersAndTheLoaderKeepsNothing) {
 }
 
 TEST(WaveFile, DamagedAndOddFilesFailCleanly) {
-    TempDir dir;
+    CTempDir dir;
     const Bytes pcm16 = FmtBody(1, 1, 22050, 16);
     struct Case {
         const char* what;
@@ -209,7 +209,7 @@ TEST(WaveFile, DamagedAndOddFilesFailCleanly) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = dir.File("bad.wav");
-        WriteFile(path, c.file);
+        WriteBytes(path, c.file);
         Loaded w;
         Load(path, &w);
         EXPECT_NE(w.result, 0u);
@@ -224,10 +224,10 @@ TEST(WaveFile, DamagedAndOddFilesFailCleanly) {
 }
 
 TEST(WaveFile, NonPcmFormatCarriesItsExtraBytes) {
-    TempDir dir;
+    CTempDir dir;
     const std::string path = dir.File("adpcm.wav");
     // Tag 2 with an extra count of 2: the format block is 18 + 2 bytes and keeps the extra bytes.
-    WriteFile(path, Form("WAVE", {Chunk("fmt ", FmtBody(2, 1, 11025, 4, 2)), Chunk("fact", Ramp(4)),
+    WriteBytes(path, Form("WAVE", {Chunk("fmt ", FmtBody(2, 1, 11025, 4, 2)), Chunk("fact", Ramp(4)),
                                   Chunk("data", Ramp(32))}));
     Loaded w;
     Load(path, &w);
@@ -243,7 +243,7 @@ TEST(WaveFile, NonPcmFormatCarriesItsExtraBytes) {
 
     // A PCM "fmt " of 18 bytes or more: only its 16 bytes are read, cbSize is 0, and odd chunks are padded.
     const std::string path2 = dir.File("pcm.wav");
-    WriteFile(path2, Form("WAVE", {Chunk("fmt ", FmtBody(1, 1, 8000, 8, 3)), Chunk("odd!", Ramp(3)),
+    WriteBytes(path2, Form("WAVE", {Chunk("fmt ", FmtBody(1, 1, 8000, 8, 3)), Chunk("odd!", Ramp(3)),
                                    Chunk("data", Ramp(9))}));
     Loaded p;
     Load(path2, &p);
@@ -254,9 +254,9 @@ TEST(WaveFile, NonPcmFormatCarriesItsExtraBytes) {
 }
 
 TEST(WaveFile, StepsWorkOnTheirOwn) {
-    TempDir dir;
+    CTempDir dir;
     const std::string path = dir.File("steps.wav");
-    WriteFile(path, Form("WAVE", {Chunk("fmt ", FmtBody(1, 1, 8000, 8)), Chunk("data", Ramp(20000))}));
+    WriteBytes(path, Form("WAVE", {Chunk("fmt ", FmtBody(1, 1, 8000, 8)), Chunk("data", Ramp(20000))}));
 
     HMMIO h = reinterpret_cast<HMMIO>(1);
     LPWAVEFORMATEX fmt = nullptr;
@@ -285,7 +285,7 @@ TEST(WaveFile, StepsWorkOnTheirOwn) {
     GlobalFree(fmt);
 
     // A file that ends before its chunk does: the read fails with a count of 0.
-    WriteFile(path, Form("WAVE", {Chunk("fmt ", FmtBody(1, 1, 8000, 8)), Chunk("data", Ramp(100), 150)}));
+    WriteBytes(path, Form("WAVE", {Chunk("fmt ", FmtBody(1, 1, 8000, 8)), Chunk("data", Ramp(100), 150)}));
     ASSERT_EQ(OpenWaveFile(path.c_str(), &h, &fmt, &riff), 0u);
     ASSERT_EQ(FindWaveData(&h, &data, &riff), 0u);
     n = 77;

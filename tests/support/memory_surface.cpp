@@ -1,37 +1,42 @@
-#include "tests/game/test_surface.h"
+#include "tests/support/memory_surface.h"
 
 #include <algorithm>
 #include <cstring>
 
-TestSurface::TestSurface(int nWidth, int nHeight, BYTE fill)
+CMemorySurface::CMemorySurface(int nWidth, int nHeight, BYTE fill)
     : m_nWidth(nWidth), m_nHeight(nHeight), m_pixels(static_cast<size_t>(nWidth) * nHeight, fill) {}
 
-ULONG TestSurface::AddRef() { return ++m_nRefs; }
-ULONG TestSurface::Release() { return m_nRefs > 0 ? --m_nRefs : 0; }
+ULONG CMemorySurface::AddRef() { return ++m_nRefs; }
+ULONG CMemorySurface::Release() { return m_nRefs > 0 ? --m_nRefs : 0; }
 
-HRESULT TestSurface::Refuse(HRESULT hr) {
-    ++m_nBltRefused;
-    m_hrLastBlt = hr;
-    return hr;
+HRESULT CMemorySurface::BltFast(DWORD dwX, DWORD dwY, IDirectDrawSurface* lpSrc, LPRECT lpSrcRect, DWORD dwTrans) {
+    Blit blit{lpSrc, lpSrcRect != nullptr ? *lpSrcRect : RECT{0, 0, 0, 0}, dwX, dwY, dwTrans, DD_OK};
+    blit.hr = Copy(dwX, dwY, lpSrc, lpSrcRect, dwTrans, &blit.rcSource);
+    ++m_nBltCalls;
+    if (blit.hr != DD_OK) ++m_nBltRefused;
+    m_hrLastBlt = blit.hr;
+    if (m_bKeepLog) m_log.push_back(blit);
+    return blit.hr;
 }
 
-HRESULT TestSurface::BltFast(DWORD dwX, DWORD dwY, IDirectDrawSurface* lpSrc, LPRECT lpSrcRect, DWORD dwTrans) {
-    ++m_nBltCalls;
-    if (lpSrc == nullptr) return Refuse(DDERR_INVALIDPARAMS);
+HRESULT CMemorySurface::Copy(DWORD dwX, DWORD dwY, IDirectDrawSurface* lpSrc, LPRECT lpSrcRect, DWORD dwTrans,
+                             RECT* pUsed) {
+    if (lpSrc == nullptr) return DDERR_INVALIDPARAMS;
 
     DDSURFACEDESC sd{};
     sd.dwSize = sizeof(sd);
-    if (lpSrc->Lock(nullptr, &sd, DDLOCK_WAIT, nullptr) != DD_OK) return Refuse(DDERR_SURFACEBUSY);
+    if (lpSrc->Lock(nullptr, &sd, DDLOCK_WAIT, nullptr) != DD_OK) return DDERR_SURFACEBUSY;
     const BYTE* pSrc = static_cast<const BYTE*>(sd.lpSurface);
     const LONG srcW = static_cast<LONG>(sd.dwWidth);
     const LONG srcH = static_cast<LONG>(sd.dwHeight);
     const LONG srcPitch = sd.lPitch;
     const bool eightBit = sd.ddpfPixelFormat.dwRGBBitCount == 8;
 
-    RECT rc = lpSrcRect != nullptr ? *lpSrcRect : RECT{0, 0, srcW, srcH};
-    HRESULT hr = DD_OK;
+    const RECT rc = lpSrcRect != nullptr ? *lpSrcRect : RECT{0, 0, srcW, srcH};
+    *pUsed = rc;
     DDCOLORKEY key{};
-    const bool keyed = (dwTrans & DDBLTFAST_SRCCOLORKEY) != 0;
+    const bool keyed = (dwTrans & DDBLTFAST_SRCCOLORKEY) != 0 && lpSrc->GetColorKey(DDCKEY_SRCBLT, &key) == DD_OK;
+    HRESULT hr = DD_OK;
     if (!eightBit) {
         hr = DDERR_INVALIDPARAMS;
     } else if (rc.left < 0 || rc.top < 0 || rc.right > srcW || rc.bottom > srcH || rc.right <= rc.left ||
@@ -40,12 +45,10 @@ HRESULT TestSurface::BltFast(DWORD dwX, DWORD dwY, IDirectDrawSurface* lpSrc, LP
     } else if (static_cast<int64_t>(dwX) + (rc.right - rc.left) > m_nWidth ||
                static_cast<int64_t>(dwY) + (rc.bottom - rc.top) > m_nHeight) {
         hr = DDERR_INVALIDRECT;
-    } else if (keyed && lpSrc->GetColorKey(DDCKEY_SRCBLT, &key) != DD_OK) {
-        hr = DDERR_NOCOLORKEY;
     }
-    if (hr != DD_OK) {
+    if (hr != DD_OK || !m_bCopyPixels) {
         lpSrc->Unlock(nullptr);
-        return Refuse(hr);
+        return hr;
     }
 
     // Rows go through a copy, so a surface may copy onto itself.
@@ -63,35 +66,34 @@ HRESULT TestSurface::BltFast(DWORD dwX, DWORD dwY, IDirectDrawSurface* lpSrc, LP
             Set(static_cast<int>(dwX) + x, static_cast<int>(dwY) + y, v);
         }
     }
-    m_hrLastBlt = DD_OK;
     return DD_OK;
 }
 
-HRESULT TestSurface::Flip(IDirectDrawSurface*, DWORD) { return DDERR_GENERIC; }
+HRESULT CMemorySurface::Flip(IDirectDrawSurface*, DWORD) { return DDERR_GENERIC; }
 
-HRESULT TestSurface::GetAttachedSurface(LPDDSCAPS, IDirectDrawSurface** lplpAttached) {
+HRESULT CMemorySurface::GetAttachedSurface(LPDDSCAPS, IDirectDrawSurface** lplpAttached) {
     if (lplpAttached != nullptr) *lplpAttached = nullptr;
     return DDERR_NOTFOUND;
 }
 
-HRESULT TestSurface::GetColorKey(DWORD dwFlags, LPDDCOLORKEY lpKey) {
+HRESULT CMemorySurface::GetColorKey(DWORD dwFlags, LPDDCOLORKEY lpKey) {
     if (lpKey == nullptr || dwFlags != DDCKEY_SRCBLT) return DDERR_INVALIDPARAMS;
     if (!m_bHasKey) return DDERR_NOCOLORKEY;
     *lpKey = m_key;
     return DD_OK;
 }
 
-HRESULT TestSurface::GetDC(HDC* lphDC) {
+HRESULT CMemorySurface::GetDC(HDC* lphDC) {
     if (lphDC != nullptr) *lphDC = nullptr;
     return DDERR_GENERIC;
 }
 
-HRESULT TestSurface::GetPalette(IDirectDrawPalette** lplpPalette) {
+HRESULT CMemorySurface::GetPalette(IDirectDrawPalette** lplpPalette) {
     if (lplpPalette != nullptr) *lplpPalette = nullptr;
     return DDERR_NOPALETTEATTACHED;
 }
 
-HRESULT TestSurface::GetSurfaceDesc(LPDDSURFACEDESC lpDesc) {
+HRESULT CMemorySurface::GetSurfaceDesc(LPDDSURFACEDESC lpDesc) {
     if (lpDesc == nullptr) return DDERR_INVALIDPARAMS;
     std::memset(lpDesc, 0, sizeof(*lpDesc));
     lpDesc->dwSize = sizeof(*lpDesc);
@@ -106,9 +108,9 @@ HRESULT TestSurface::GetSurfaceDesc(LPDDSURFACEDESC lpDesc) {
     return DD_OK;
 }
 
-HRESULT TestSurface::IsLost() { return DD_OK; }
+HRESULT CMemorySurface::IsLost() { return DD_OK; }
 
-HRESULT TestSurface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC lpDesc, DWORD, HANDLE) {
+HRESULT CMemorySurface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC lpDesc, DWORD, HANDLE) {
     if (lpDestRect != nullptr) return DDERR_INVALIDPARAMS;  // only whole-surface locks
     const HRESULT hr = GetSurfaceDesc(lpDesc);
     if (hr != DD_OK) return hr;
@@ -116,29 +118,29 @@ HRESULT TestSurface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC lpDesc, DWORD, HAND
     return DD_OK;
 }
 
-HRESULT TestSurface::ReleaseDC(HDC) { return DDERR_GENERIC; }
-HRESULT TestSurface::Restore() { return DD_OK; }
+HRESULT CMemorySurface::ReleaseDC(HDC) { return DDERR_GENERIC; }
+HRESULT CMemorySurface::Restore() { return DD_OK; }
 
-HRESULT TestSurface::SetColorKey(DWORD dwFlags, LPDDCOLORKEY lpKey) {
+HRESULT CMemorySurface::SetColorKey(DWORD dwFlags, LPDDCOLORKEY lpKey) {
     if (dwFlags != DDCKEY_SRCBLT) return DDERR_INVALIDPARAMS;
     m_bHasKey = lpKey != nullptr;
     if (lpKey != nullptr) m_key = *lpKey;
     return DD_OK;
 }
 
-HRESULT TestSurface::SetPalette(IDirectDrawPalette*) { return DD_OK; }
-HRESULT TestSurface::Unlock(LPVOID) { return DD_OK; }
+HRESULT CMemorySurface::SetPalette(IDirectDrawPalette*) { return DD_OK; }
+HRESULT CMemorySurface::Unlock(LPVOID) { return DD_OK; }
 
-void TestSurface::Fill(BYTE v) { std::fill(m_pixels.begin(), m_pixels.end(), v); }
+void CMemorySurface::Fill(BYTE v) { std::fill(m_pixels.begin(), m_pixels.end(), v); }
 
-void TestSurface::FillRect(const RECT& rc, BYTE v) {
+void CMemorySurface::FillRect(const RECT& rc, BYTE v) {
     for (LONG y = std::max<LONG>(rc.top, 0); y < std::min<LONG>(rc.bottom, m_nHeight); ++y)
         for (LONG x = std::max<LONG>(rc.left, 0); x < std::min<LONG>(rc.right, m_nWidth); ++x) Set(x, y, v);
 }
 
-void TestSurface::SetSourceKey(BYTE key) {
+void CMemorySurface::SetSourceKey(BYTE key) {
     DDCOLORKEY ck{key, key};
     SetColorKey(DDCKEY_SRCBLT, &ck);
 }
 
-int TestSurface::Count(BYTE v) const { return static_cast<int>(std::count(m_pixels.begin(), m_pixels.end(), v)); }
+int CMemorySurface::Count(BYTE v) const { return static_cast<int>(std::count(m_pixels.begin(), m_pixels.end(), v)); }
