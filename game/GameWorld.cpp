@@ -4,7 +4,6 @@
 namespace {
 const int PLAYER_START_X = 300;
 const int PLAYER_START_Y = 400;
-const int PLAYER_SHIELD = 20;
 const int PLAYER_STEP = 3;
 const int PLAYER_MAX_X = 595;
 const int PLAYER_MAX_Y = 440;
@@ -19,13 +18,13 @@ const int BANK_HARD_RIGHT = 4;
 
 const int SHOT_SPEED = 10;
 
-// One shot sprite per shot level (1..3): where it is cut from the sheet and where it leaves the craft.
+// One shot sprite per shot level: where it is cut from the sheet and where it leaves the craft.
 struct ShotKind {
     RECT rc;
     int dx;
     int dy;
 };
-const ShotKind SHOT_KINDS[3] = {
+const ShotKind SHOT_KINDS[MAX_SHOT_LEVEL] = {
     {{7, 131, 23, 141}, 14, 3},
     {{24, 131, 43, 142}, 13, 3},
     {{44, 131, 77, 143}, 7, 3},
@@ -79,7 +78,7 @@ void CGameWorld::CreatePlayer() {
     m_pPlayer->AddFrame(171, 62, 214, 114);   // banking right
     m_pPlayer->AddFrame(7, 62, 50, 114);      // hard left
     m_pPlayer->AddFrame(225, 62, 268, 114);   // hard right
-    m_pPlayer->m_nHP = PLAYER_SHIELD;
+    m_pPlayer->m_nHP = MAX_SHIELD;
     m_pPlayer->m_nTick = 0;
 
     m_pShieldFrame = new CSprite(m_pddsBack, m_pddsSprites, RECT{80, 14, 197, 33}, 10, 450);
@@ -151,7 +150,7 @@ void CGameWorld::FireShot() {
         if (m_pShots[i] == nullptr) {
             int nLevel = m_nShotLevel;
             if (nLevel < 1) nLevel = 1;
-            if (nLevel > 3) nLevel = 3;
+            if (nLevel > MAX_SHOT_LEVEL) nLevel = MAX_SHOT_LEVEL;
             const ShotKind& kind = SHOT_KINDS[nLevel - 1];
             m_pShots[i] = new CSprite(m_pddsBack, m_pddsSprites, kind.rc, m_pPlayer->GetX() + kind.dx,
                                       m_pPlayer->GetY() + kind.dy);
