@@ -3,7 +3,6 @@
 #include "audio/Midistrm.h"
 #include "audio/wavelib.h"
 #include "game/Background.h"
-#include "game/BitmapSurface.h"
 #include "game/GameWorld.h"
 #include "game/resource.h"
 #include "platform/afx_app.h"
@@ -226,15 +225,6 @@ void CMainFrame::CopyPicture(IDirectDrawSurface* pddsPicture) {
     } while (hr == DDERR_WASSTILLDRAWING);
     // A lost surface is restored for the next frame; any other failure skips this copy only.
     if (hr == DDERR_SURFACELOST) RestoreSurfaces();
-}
-
-void CMainFrame::RestoreSurfaces() {
-    if (m_pddsPrimary != nullptr) m_pddsPrimary->Restore();
-    IDirectDrawSurface* pictures[] = {m_pddsBG00, m_pddsBG01, m_pddsSprites, m_pddsTitle, m_pddsEnd};
-    const char* names[] = {"BG00", "BG01", "SPR", "TITLE", "END"};
-    for (int i = 0; i < 5; ++i) {
-        if (pictures[i] != nullptr && pictures[i]->IsLost() != DD_OK) ReloadBitmapSurface(pictures[i], names[i]);
-    }
 }
 
 void CMainFrame::RenderFrame() {
