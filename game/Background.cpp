@@ -3,6 +3,8 @@
 // sea comes down the screen and uncovers stage 2: the city, scrolling slowly, with clouds over it.
 #include "game/Background.h"
 
+#include "platform/screen.h"
+
 namespace {
 
 // Where each layer is cut from its picture, and where it starts.
@@ -27,10 +29,10 @@ const int CLOUD_RIGHT_START_Y = -500;
 const int PASSAGE_STAGE = 4;
 
 // A tile that has reached the bottom row jumps back to the top (stage 1) or rests there.
-const int TILE_LAST_Y = 479;
+const int TILE_LAST_Y = SCREEN_HEIGHT - 1;
 const int TILE_RESET_Y = -239;
 // Once the edge is off the screen the cloud sea is gone.
-const int CLOUD_END_GONE_Y = 480;
+const int CLOUD_END_GONE_Y = SCREEN_HEIGHT;
 
 const int CITY_HEIGHT = 120;
 const int CITY_COPIES = 5;
@@ -38,13 +40,13 @@ const int CITY_LAST_Y = 0;
 const int CITY_RESET_Y = -119;
 const int CITY_MOVE_TICK = 3;  // the city moves one pixel in every third frame
 
-const int PUFF_LAST_Y = 480;
+const int PUFF_LAST_Y = SCREEN_HEIGHT;
 const int PUFF_RESET_Y = -200;
 const int PUFF_MOVE_TICK = 2;  // the puffs move one pixel in every second frame
 
-const int CLOUD_LEFT_LAST_Y = 480;
+const int CLOUD_LEFT_LAST_Y = SCREEN_HEIGHT;
 const int CLOUD_LEFT_RESET_Y = -480;
-const int CLOUD_RIGHT_LAST_Y = 480;
+const int CLOUD_RIGHT_LAST_Y = SCREEN_HEIGHT;
 const int CLOUD_RIGHT_RESET_Y = -300;
 
 void DestroySprite(CSprite*& pSprite) {

@@ -1,5 +1,6 @@
 // Explosions, falling items and the shield gauge.
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 
 namespace {
 // Steps each explosion frame is held beyond the one it is first drawn in.
@@ -10,7 +11,7 @@ const int SMALL_EXPLOSION_FRAMES = 7;
 const int BIG_EXPLOSION_ROW_FRAMES = 9;
 
 // Items fall until they pass the bottom of the screen.
-const int ITEM_LAST_Y = 480;
+const int ITEM_LAST_Y = SCREEN_HEIGHT;
 
 const int GAUGE_UNIT_X = 64;
 const int GAUGE_UNIT_Y = 453;

@@ -1,10 +1,8 @@
 // Enemy movement, the enemies' fire and the enemy bullets.
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 
 namespace {
-
-const int SCREEN_WIDTH = 640;
-const int SCREEN_HEIGHT = 480;
 
 // Hovering enemies stop at this height until they are old enough to move on.
 const int HOVER_Y = 100;

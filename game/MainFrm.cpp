@@ -6,6 +6,7 @@
 #include "game/GameWorld.h"
 #include "game/resource.h"
 #include "platform/afx_app.h"
+#include "platform/screen.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
@@ -218,7 +219,7 @@ BOOL CMainFrame::OnSetCursor(CWnd* /*pWnd*/, UINT /*nHitTest*/, UINT /*message*/
 void CMainFrame::CopyPicture(IDirectDrawSurface* pddsPicture) {
     if (m_pddsBack == nullptr || pddsPicture == nullptr) return;
     RECT rc;
-    SetRect(&rc, 0, 0, 640, 480);
+    SetRect(&rc, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     HRESULT hr;
     do {
         hr = m_pddsBack->BltFast(0, 0, pddsPicture, &rc, DDBLTFAST_NOCOLORKEY);

@@ -1,14 +1,13 @@
-// The display: exclusive full screen at 640x480x8, the flipping primary with its back buffer, the
-// palette, and the five picture surfaces with their colour key, loaded and restored.
+// The display: exclusive full screen at the screen's size in 8 bits, the flipping primary with its
+// back buffer, the palette, and the five picture surfaces with their colour key, loaded and restored.
 #include <array>
 #include <cstring>
 
 #include "game/BitmapSurface.h"
 #include "game/MainFrm.h"
+#include "platform/screen.h"
 
 namespace {
-const DWORD SCREEN_WIDTH = 640;
-const DWORD SCREEN_HEIGHT = 480;
 const DWORD SCREEN_BPP = 8;
 const int PICTURE_COUNT = 5;
 const char* const PICTURE_NAMES[PICTURE_COUNT] = {"BG00", "BG01", "SPR", "TITLE", "END"};

@@ -16,7 +16,7 @@ public:
     void Draw(int nFrame);
     // Frees the sprite; the owner then nulls its pointer.
     void Destroy();
-    // Clips rc placed at (x, y) against the 640x480 screen and copies what is left, keyed.
+    // Clips rc placed at (x, y) against the screen and copies what is left, keyed.
     static void BltClipped(IDirectDrawSurface* pDest, IDirectDrawSurface* pSrc, int x, int y, RECT rc);
 
     int GetX() const { return m_nX; }

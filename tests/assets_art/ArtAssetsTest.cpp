@@ -83,8 +83,8 @@ TEST(ArtPictureFormat, EveryPictureIsAn8BitBottomUpBmpOfTheScreenSize)
         EXPECT_EQ(U32(b.bytes, 2), 308278u);      // bfSize
         EXPECT_EQ(b.nOffBits, 1078u);
         EXPECT_EQ(b.nInfoSize, 40u);
-        EXPECT_EQ(b.nWidth, 640);
-        EXPECT_EQ(b.nHeight, 480); // positive: rows stored bottom-up
+        EXPECT_EQ(b.nWidth, SCREEN_WIDTH);
+        EXPECT_EQ(b.nHeight, SCREEN_HEIGHT); // positive: rows stored bottom-up
         EXPECT_EQ(b.nPlanes, 1u);
         EXPECT_EQ(b.nBitCount, 8u);
         EXPECT_EQ(b.nCompression, 0u);
@@ -180,7 +180,7 @@ TEST(ArtKeys, TitleAndEndAreOpaqueEverywhere)
 {
     for (const char* name : {"TITLE.bmp", "END.bmp"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(KeyCount(Picture(name), 0, 0, 640, 480), 0);
+        EXPECT_EQ(KeyCount(Picture(name), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT), 0);
     }
 }
 

@@ -5,21 +5,23 @@
 
 #include "game/MainFrm.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 #include "tests/background/bg_test_scene.h"
 
 using namespace bgtest;
 
 namespace {
 
-// Copies a whole 640x480 surface out, row after row.
+// Copies a whole screen-sized surface out, row after row.
 std::vector<BYTE> ReadSurface(IDirectDrawSurface* pdds) {
     DDSURFACEDESC ddsd;
     std::memset(&ddsd, 0, sizeof(ddsd));
     ddsd.dwSize = sizeof(ddsd);
     if (pdds->Lock(nullptr, &ddsd, DDLOCK_WAIT, nullptr) != DD_OK) return {};
-    std::vector<BYTE> pixels(640 * 480);
-    for (int y = 0; y < 480; ++y)
-        std::memcpy(&pixels[static_cast<size_t>(y) * 640], static_cast<BYTE*>(ddsd.lpSurface) + ptrdiff_t(y) * ddsd.lPitch, 640);
+    std::vector<BYTE> pixels(SCREEN_WIDTH * SCREEN_HEIGHT);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        std::memcpy(&pixels[static_cast<size_t>(y) * SCREEN_WIDTH],
+                    static_cast<BYTE*>(ddsd.lpSurface) + ptrdiff_t(y) * ddsd.lPitch, SCREEN_WIDTH);
     pdds->Unlock(ddsd.lpSurface);
     return pixels;
 }
@@ -29,7 +31,8 @@ bool FillSurface(IDirectDrawSurface* pdds, BYTE value) {
     std::memset(&ddsd, 0, sizeof(ddsd));
     ddsd.dwSize = sizeof(ddsd);
     if (pdds->Lock(nullptr, &ddsd, DDLOCK_WAIT, nullptr) != DD_OK) return false;
-    for (int y = 0; y < 480; ++y) std::memset(static_cast<BYTE*>(ddsd.lpSurface) + ptrdiff_t(y) * ddsd.lPitch, value, 640);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        std::memset(static_cast<BYTE*>(ddsd.lpSurface) + ptrdiff_t(y) * ddsd.lPitch, value, SCREEN_WIDTH);
     pdds->Unlock(ddsd.lpSurface);
     return true;
 }
@@ -47,7 +50,7 @@ TEST(BackgroundPictures, CloudSeaCoversEveryRowInStages0To3) {
     ASSERT_NE(pFrame->m_pddsBG01, nullptr);
 
     const std::vector<BYTE> bg00 = ReadSurface(pFrame->m_pddsBG00);
-    ASSERT_EQ(bg00.size(), 640u * 480u);
+    ASSERT_EQ(bg00.size(), size_t(SCREEN_WIDTH) * SCREEN_HEIGHT);
     DDCOLORKEY key{};
     ASSERT_EQ(pFrame->m_pddsBG00->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
     const BYTE keyValue = static_cast<BYTE>(key.dwColorSpaceLowValue);
@@ -71,9 +74,9 @@ TEST(BackgroundPictures, CloudSeaCoversEveryRowInStages0To3) {
             ++nNext;
             SCOPED_TRACE(testing::Message() << "frame " << f);
             const std::vector<BYTE> screen = ReadSurface(pFrame->m_pddsBack);
-            ASSERT_EQ(screen.size(), 640u * 480u);
+            ASSERT_EQ(screen.size(), size_t(SCREEN_WIDTH) * SCREEN_HEIGHT);
             const std::vector<Drawn> tiles = ExpectedFrame(f);
-            for (int y = 0; y < 480; ++y) {
+            for (int y = 0; y < SCREEN_HEIGHT; ++y) {
                 int nSourceRow = -1;  // the last tile drawn over this row wins
                 for (const Drawn& t : tiles) {
                     if (y >= t.y && y < t.y + 240) nSourceRow = 169 + (y - t.y);

@@ -1,6 +1,7 @@
 // What the background leaves on the back buffer, pixel by pixel, at frames across one game.
 #include <gtest/gtest.h>
 
+#include "platform/screen.h"
 #include "tests/background/bg_test_scene.h"
 
 using namespace bgtest;
@@ -25,9 +26,10 @@ void RunAndCheck(const std::vector<int>& frames, Check check) {
 
 void ExpectScreen(const CBgTestSurface& back, const std::vector<BYTE>& expected) {
     int nBad = 0;
-    for (int y = 0; y < 480 && nBad < 5; ++y) {
-        for (int x = 0; x < 640 && nBad < 5; ++x) {
-            if (back.Pixel(x, y) != expected[static_cast<size_t>(y) * 640 + x]) {
+    for (int y = 0; y < SCREEN_HEIGHT && nBad < 5; ++y) {
+        for (int x = 0; x < SCREEN_WIDTH && nBad < 5; ++x) {
+            const BYTE v = expected[static_cast<size_t>(y) * SCREEN_WIDTH + x];
+            if (back.Pixel(x, y) != v) {
                 ++nBad;
                 ADD_FAILURE() << "pixel (" << x << "," << y << ") is " << int(back.Pixel(x, y)) << ", expected "
                               << int(expected[static_cast<size_t>(y) * 640 + x]);
@@ -40,7 +42,7 @@ int CountRowsWhere(const CBgTestSurface& back, int y0, int y1, bool (*pred)(BYTE
     int n = 0;
     for (int y = y0; y < y1; ++y) {
         bool bAll = true;
-        for (int x = 0; x < 640; ++x) bAll = bAll && pred(back.Pixel(x, y));
+        for (int x = 0; x < SCREEN_WIDTH; ++x) bAll = bAll && pred(back.Pixel(x, y));
         n += bAll;
     }
     return n;

@@ -36,8 +36,8 @@ const char* NameOf(ELayer layer) {
 }
 
 void FillPicture(CBgTestSurface& surface, BYTE (*value)(int, int)) {
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) surface.SetPixel(x, y, value(x, y));
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < SCREEN_WIDTH; ++x) surface.SetPixel(x, y, value(x, y));
     DDCOLORKEY key{KEY, KEY};
     surface.SetColorKey(DDCKEY_SRCBLT, &key);
 }
@@ -153,17 +153,17 @@ std::vector<Drawn> ExpectedFrame(int nFrame) {
 }
 
 std::vector<BYTE> Compose(const std::vector<Drawn>& draws) {
-    std::vector<BYTE> screen(640 * 480, SENTINEL);
+    std::vector<BYTE> screen(SCREEN_WIDTH * SCREEN_HEIGHT, SENTINEL);
     for (const Drawn& d : draws) {
         const LayerSource src = SourceOf(d.layer);
         for (int sy = src.rc.top; sy < src.rc.bottom; ++sy) {
             const int y = d.y + (sy - src.rc.top);
-            if (y < 0 || y >= 480) continue;
+            if (y < 0 || y >= SCREEN_HEIGHT) continue;
             for (int sx = src.rc.left; sx < src.rc.right; ++sx) {
                 const int x = d.x + (sx - src.rc.left);
-                if (x < 0 || x >= 640) continue;
+                if (x < 0 || x >= SCREEN_WIDTH) continue;
                 const BYTE v = src.bBG01 ? Bg01Value(sx, sy) : Bg00Value(sx, sy);
-                if (v != KEY) screen[static_cast<size_t>(y) * 640 + x] = v;
+                if (v != KEY) screen[static_cast<size_t>(y) * SCREEN_WIDTH + x] = v;
             }
         }
     }

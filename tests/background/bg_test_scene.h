@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/Background.h"
+#include "platform/screen.h"
 #include "tests/background/bg_test_surface.h"
 
 namespace bgtest {
@@ -34,9 +35,9 @@ struct Drawn {
 void PrintTo(const Drawn& d, std::ostream* os);
 
 struct CScene {
-    CBgTestSurface back{640, 480, SENTINEL};
-    CBgTestSurface bg00{640, 480};
-    CBgTestSurface bg01{640, 480};
+    CBgTestSurface back{SCREEN_WIDTH, SCREEN_HEIGHT, SENTINEL};
+    CBgTestSurface bg00{SCREEN_WIDTH, SCREEN_HEIGHT};
+    CBgTestSurface bg01{SCREEN_WIDTH, SCREEN_HEIGHT};
     CBackground* pBackground = nullptr;
 
     CScene();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 #include "tests/game/enemy_sheet.h"
 
 namespace {
@@ -38,8 +39,8 @@ public:
 
 // A game world with its craft at (300, 400) and two counting sounds.
 struct TestGame {
-    TestSurface back{640, 480, 0};
-    TestSurface sheet{640, 480};
+    TestSurface back{SCREEN_WIDTH, SCREEN_HEIGHT, 0};
+    TestSurface sheet{SCREEN_WIDTH, SCREEN_HEIGHT};
     FakeSound explosion;
     FakeSound hit;
     CGameWorld world{&back, &sheet};

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 #include "tests/game/test_sheet.h"
 
 namespace {
@@ -14,7 +15,8 @@ const int EX_X = 200, EX_Y = 150;
 
 class EffectsTest : public ::testing::Test {
 protected:
-    EffectsTest() : back(640, 480, BACKGROUND), sheet(640, 480), world(&back, &sheet) {
+    EffectsTest()
+        : back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND), sheet(SCREEN_WIDTH, SCREEN_HEIGHT), world(&back, &sheet) {
         PaintTestSheet(sheet);
         world.CreatePlayer();
     }

@@ -7,6 +7,7 @@
 
 #include "game/GameWorld.h"
 #include "platform/crt_rand.h"
+#include "platform/screen.h"
 #include "tests/game/enemy_sheet.h"
 
 namespace {
@@ -15,8 +16,8 @@ const RECT RC_SMALL_ENEMY = {6, 305, 51, 357};
 
 // A game world drawing onto an in-memory back buffer from the test sheet.
 struct TestWorld {
-    TestSurface back{640, 480, 0};
-    TestSurface sheet{640, 480};
+    TestSurface back{SCREEN_WIDTH, SCREEN_HEIGHT, 0};
+    TestSurface sheet{SCREEN_WIDTH, SCREEN_HEIGHT};
     CGameWorld world{&back, &sheet};
     TestWorld() { PaintEnemySheet(sheet); }
 };

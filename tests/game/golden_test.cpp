@@ -14,6 +14,7 @@
 #include "game/Tesselor.h"
 #include "platform/crt_rand.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 #include "tests/game/enemy_sheet.h"
 #include "tests/game/world_digest.h"
 
@@ -134,8 +135,8 @@ void ExpectGolden(const Recorded& r, bool bPixels) {
 // onto a back buffer cleared at the start of every frame.
 TEST(GoldenGame, WorldStateAndDrawing) {
     crt::rand_reset_for_testing();
-    TestSurface back(640, 480, 0);
-    TestSurface sheet(640, 480);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, 0);
+    TestSurface sheet(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintEnemySheet(sheet);
     CGameWorld w(&back, &sheet);
     w.CreatePlayer();

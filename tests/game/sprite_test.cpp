@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/Sprite.h"
+#include "platform/screen.h"
 #include "tests/game/test_surface.h"
 
 namespace {
@@ -50,8 +51,8 @@ class SpriteClipTest : public ::testing::TestWithParam<ClipCase> {};
 
 TEST_P(SpriteClipTest, CopiesExactlyTheVisiblePartOfTheFrame) {
     const ClipCase& c = GetParam();
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    TestSurface source(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintPattern(source);
 
     CSprite sprite(&back, &source, c.rc, c.x, c.y);
@@ -110,8 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ClipCase>& info) { return std::string(info.param.name); });
 
 TEST(SpriteDraw, KeyPixelsLeaveTheBackBufferAsItWas) {
-    TestSurface back(640, 480, 77);
-    TestSurface source(640, 480);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, 77);
+    TestSurface source(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintPattern(source);
     CSprite sprite(&back, &source, RECT{20, 30, 70, 60}, 5, 6);
     sprite.Draw(0);
@@ -129,7 +130,7 @@ TEST(SpriteDraw, KeyPixelsLeaveTheBackBufferAsItWas) {
 
 TEST(SpriteDraw, FramesWiderThanTheScreenAreCutShortOnTheRight) {
     // Width is taken before clipping, so a frame wider than the screen loses its overhang twice.
-    TestSurface back(640, 480, BACKGROUND);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
     TestSurface source(800, 20, 9);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 700, 10}, -20, 0);
@@ -185,8 +186,8 @@ BYTE DrawnFrame(CSprite& sprite, TestSurface& back, int nFrame) {
 }
 
 TEST(Sprite, TenthAndLaterAddedFramesReplaceFrameNine) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    TestSurface source(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintSquares(source);
     CSprite sprite(&back, &source, RECT{0, 0, 5, 5}, 20, 20);
     for (int i = 1; i <= 12; ++i) sprite.AddFrame(10 * i, 0, 10 * i + 5, 5);
@@ -196,8 +197,8 @@ TEST(Sprite, TenthAndLaterAddedFramesReplaceFrameNine) {
 }
 
 TEST(Sprite, SizeComesFromFrameZeroWhicheverFrameIsDrawn) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    TestSurface source(SCREEN_WIDTH, SCREEN_HEIGHT);
     source.Fill(3);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 45, 52}, 100, 200);
@@ -210,8 +211,8 @@ TEST(Sprite, SizeComesFromFrameZeroWhicheverFrameIsDrawn) {
 }
 
 TEST(Sprite, UndefinedOrOutOfRangeFramesDrawNothing) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480, 3);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    TestSurface source(SCREEN_WIDTH, SCREEN_HEIGHT, 3);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 10, 10}, 5, 5);
     sprite.Draw(5);  // never defined: an empty rectangle, refused by the copy
@@ -220,12 +221,12 @@ TEST(Sprite, UndefinedOrOutOfRangeFramesDrawNothing) {
     sprite.Draw(10);
     sprite.Draw(1000000);
     EXPECT_EQ(back.m_nBltCalls, 1);
-    EXPECT_EQ(back.Count(BACKGROUND), 640 * 480);
+    EXPECT_EQ(back.Count(BACKGROUND), SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 
 TEST(Sprite, MissingSurfacesDrawNothing) {
-    TestSurface back(640, 480, BACKGROUND);
-    TestSurface source(640, 480, 3);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    TestSurface source(SCREEN_WIDTH, SCREEN_HEIGHT, 3);
     source.SetSourceKey(KEY);
     CSprite noDest(nullptr, &source, RECT{0, 0, 10, 10}, 5, 5);
     noDest.Draw(0);
@@ -233,11 +234,11 @@ TEST(Sprite, MissingSurfacesDrawNothing) {
     noSource.Draw(0);
     CSprite::BltClipped(nullptr, nullptr, 0, 0, RECT{0, 0, 10, 10});
     EXPECT_EQ(back.m_nBltCalls, 0);
-    EXPECT_EQ(back.Count(BACKGROUND), 640 * 480);
+    EXPECT_EQ(back.Count(BACKGROUND), SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 
 TEST(Sprite, DestroyFreesTheSpriteAlone) {
-    TestSurface back(640, 480, BACKGROUND);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
     CSprite* pSprite = new CSprite(&back, &back, RECT{0, 0, 10, 10}, 5, 5);
     pSprite->Destroy();
     // The surfaces are only borrowed.

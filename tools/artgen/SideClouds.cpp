@@ -5,6 +5,7 @@
 #include "DetMath.h"
 #include "Dither.h"
 #include "Pictures.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void BuildBank(CCloudField& f, double xBase, double xSpread, double rMin, double
 
 CCanvas BuildBackground01()
 {
-    CCanvas bg(640, 480); // all key
+    CCanvas bg(SCREEN_WIDTH, SCREEN_HEIGHT); // all key
 
     CCloudField left(225, 480, 0, 0);
     left.SetSolidSides(true, false);

@@ -4,6 +4,7 @@
 #include "Models.h"
 #include "Pictures.h"
 #include "SheetLayout.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void Label(CCanvas& sheet, const CFontFace& font, const char* text, int x, int y
 
 CCanvas BuildSpriteSheet(const CFontFace& font)
 {
-    CCanvas sheet(640, 480, BACKDROP);
+    CCanvas sheet(SCREEN_WIDTH, SCREEN_HEIGHT, BACKDROP);
 
     // labels first; the rectangles are cleared afterwards, so no label can reach into one
     for (int i = 0; i < 8; ++i) {
