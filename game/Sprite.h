@@ -2,8 +2,12 @@
 // surface, and eight counters its owner uses for its own bookkeeping.
 #pragma once
 
+#include "game/PictureLayout.h"
 #include "platform/afx_core.h"
 #include "platform/ddraw.h"
+
+// A rectangle of the picture layout as the sprite and the surfaces take it.
+constexpr RECT ToRect(const SCutRect& rc) { return RECT{rc.left, rc.top, rc.right, rc.bottom}; }
 
 class CSprite : public CObject {
 public:
@@ -12,6 +16,7 @@ public:
 
     // Defines the next frame; the tenth and every later call replaces frame 9.
     void AddFrame(int left, int top, int right, int bottom);
+    void AddFrame(const RECT& rc) { AddFrame(rc.left, rc.top, rc.right, rc.bottom); }
     // Draws frame nFrame at the sprite's position, clipped to the screen, with the source colour key.
     void Draw(int nFrame);
     // Frees the sprite; the owner then nulls its pointer.

@@ -55,7 +55,9 @@ TEST(BackgroundPictures, CloudSeaCoversEveryRowInStages0To3) {
     ASSERT_EQ(pFrame->m_pddsBG00->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
     const BYTE keyValue = static_cast<BYTE>(key.dwColorSpaceLowValue);
     // The cloud sea is solid: no pixel of the key colour in its rows.
-    for (size_t i = 169 * 640; i < 409 * 640; ++i) ASSERT_NE(bg00[i], keyValue) << "BG00 row " << i / 640;
+    const SCutRect& tile = BG00_CLOUD_TILE;
+    for (size_t i = size_t(tile.top) * SCREEN_WIDTH; i < size_t(tile.bottom) * SCREEN_WIDTH; ++i)
+        ASSERT_NE(bg00[i], keyValue) << "BG00 row " << i / SCREEN_WIDTH;
 
     {
         CBackground bg(pFrame->m_pddsBack, pFrame->m_pddsBG00, pFrame->m_pddsBG01);
@@ -79,10 +81,11 @@ TEST(BackgroundPictures, CloudSeaCoversEveryRowInStages0To3) {
             for (int y = 0; y < SCREEN_HEIGHT; ++y) {
                 int nSourceRow = -1;  // the last tile drawn over this row wins
                 for (const Drawn& t : tiles) {
-                    if (y >= t.y && y < t.y + 240) nSourceRow = 169 + (y - t.y);
+                    if (y >= t.y && y < t.y + tile.Height()) nSourceRow = tile.top + (y - t.y);
                 }
-                ASSERT_GE(nSourceRow, 169) << "row " << y;
-                ASSERT_EQ(0, std::memcmp(&screen[static_cast<size_t>(y) * 640], &bg00[static_cast<size_t>(nSourceRow) * 640], 640))
+                ASSERT_GE(nSourceRow, tile.top) << "row " << y;
+                ASSERT_EQ(0, std::memcmp(&screen[static_cast<size_t>(y) * SCREEN_WIDTH],
+                                         &bg00[static_cast<size_t>(nSourceRow) * SCREEN_WIDTH], SCREEN_WIDTH))
                     << "screen row " << y << " should be BG00 row " << nSourceRow;
             }
         }

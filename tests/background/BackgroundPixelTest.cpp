@@ -32,7 +32,7 @@ void ExpectScreen(const CBgTestSurface& back, const std::vector<BYTE>& expected)
             if (back.Pixel(x, y) != v) {
                 ++nBad;
                 ADD_FAILURE() << "pixel (" << x << "," << y << ") is " << int(back.Pixel(x, y)) << ", expected "
-                              << int(expected[static_cast<size_t>(y) * 640 + x]);
+                              << int(v);
             }
         }
     }

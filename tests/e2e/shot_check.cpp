@@ -23,6 +23,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "game/PictureLayout.h"
 #include "platform/screen.h"
 
 namespace {
@@ -160,7 +161,7 @@ bool Near(Rgb a, Rgb b, int tolerance) {
     return true;
 }
 
-std::unordered_set<Rgb> Colours(const SImage& picture, const SRect& r) {
+std::unordered_set<Rgb> Colours(const SImage& picture, const SCutRect& r) {
     std::unordered_set<Rgb> set;
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) set.insert(picture.At(x, y));
@@ -184,7 +185,7 @@ struct SSprite {
     std::vector<SPixel> pixels;
 };
 
-SSprite CutSprite(const SImage& sheet, const SRect& r, Rgb key) {
+SSprite CutSprite(const SImage& sheet, const SCutRect& r, Rgb key) {
     SSprite sprite;
     sprite.nWidth = r.right - r.left;
     sprite.nHeight = r.bottom - r.top;
@@ -245,22 +246,20 @@ int CheckPicture(const SImage& frame, const SImage& picture) {
     return share >= 0.9 ? 0 : 1;
 }
 
-// The key colour: rows 120 and 121 of BG00 hold nothing else.
-Rgb KeyColour(const SImage& bg00) { return bg00.At(0, 120); }
+// The key colour: the top two rows of the cloud sea's edge hold nothing else.
+Rgb KeyColour(const SImage& bg00) { return bg00.At(0, BG00_CLOUD_END.top); }
 
-std::unordered_set<Rgb> CloudColours(const SImage& bg00) { return Colours(bg00, {0, 169, 640, 409}); }
+std::unordered_set<Rgb> CloudColours(const SImage& bg00) { return Colours(bg00, BG00_CLOUD_TILE); }
 
 int CheckPlay(const SImage& frame, const SImage& bg00, const SImage& spr) {
     const Rgb key = KeyColour(bg00);
     const double cloud = Share(frame, CloudColours(bg00), {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
 
     // The craft in any of its five bank frames, in the lower part of the screen.
-    const SRect craftFrames[] = {{115, 62, 160, 114}, {61, 62, 104, 114}, {171, 62, 214, 114},
-                                 {7, 62, 50, 114},    {225, 62, 268, 114}};
     SFound craft;
     int bank = -1;
     for (int i = 0; i < 5; ++i) {
-        const SFound f = FindSprite(frame, CutSprite(spr, craftFrames[i], key), {0, 240, 600, 440}, 0);
+        const SFound f = FindSprite(frame, CutSprite(spr, SPR_CRAFT[i], key), {0, 240, 600, 440}, 0);
         if (f.score > craft.score) {
             craft = f;
             bank = i;
@@ -268,13 +267,14 @@ int CheckPlay(const SImage& frame, const SImage& bg00, const SImage& spr) {
     }
     // Level-1 shots above the craft, and enemies of kind A anywhere.
     std::vector<SFound> shots;
-    FindSprite(frame, CutSprite(spr, {7, 131, 23, 141}, key), {0, 0, 624, 470}, 0.9, &shots);
-    const SFound enemyA = FindSprite(frame, CutSprite(spr, {6, 305, 51, 357}, key), {-40, -50, 635, 475}, 0);
+    FindSprite(frame, CutSprite(spr, SPR_SHOT[0], key), {0, 0, 624, 470}, 0.9, &shots);
+    const SFound enemyA = FindSprite(frame, CutSprite(spr, SPR_ENEMY[0], key), {-40, -50, 635, 475}, 0);
 
-    // The shield gauge: how many 3-pixel units stand in a row from x 64 on.
-    const SSprite unit = CutSprite(spr, {197, 17, 200, 30}, key);
+    // The shield gauge: how many units stand side by side from x 64 on.
+    const SSprite unit = CutSprite(spr, SPR_GAUGE_UNIT, key);
+    const int step = SPR_GAUGE_UNIT.Width();
     int shield = 0;
-    while (shield < 20 && FindSprite(frame, unit, {64 + 3 * shield, 453, 64 + 3 * shield, 453}, 0).score >= 0.8)
+    while (shield < 20 && FindSprite(frame, unit, {64 + step * shield, 453, 64 + step * shield, 453}, 0).score >= 0.8)
         ++shield;
 
     std::printf("cloud=%.3f craft_x=%d craft_y=%d craft_bank=%d craft_match=%.3f shots=%zu enemy_a_match=%.3f "
@@ -285,7 +285,7 @@ int CheckPlay(const SImage& frame, const SImage& bg00, const SImage& spr) {
 }
 
 int CheckCity(const SImage& frame, const SImage& bg00) {
-    std::unordered_set<Rgb> city = Colours(bg00, {0, 0, 640, 120});
+    std::unordered_set<Rgb> city = Colours(bg00, BG00_CITY_STRIP);
     for (Rgb c : CloudColours(bg00)) city.erase(c);
     city.erase(KeyColour(bg00));
     const double all = Share(frame, city, {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});

@@ -81,7 +81,7 @@ TEST_F(EffectsTest, BigExplosionShowsTenFramesFourStepsEachEndingOffTheRow) {
     const auto seen = RunExplosion(pSlot, &CGameWorld::AnimateBigExplosions, SHEET_BIG_EXPLOSION, 100);
     EXPECT_EQ(seen, EachFrameHeld(10, 4));
     EXPECT_EQ(pSlot, nullptr);
-    // The last step drew the tenth frame, cut from (559,352)-(620,413), whole.
+    // The last step drew the tenth frame, the one above the row, whole.
     EXPECT_EQ(back.Count(SHEET_BIG_EXPLOSION + 9), 61 * 61);
 }
 
@@ -187,7 +187,7 @@ TEST_F(EffectsTest, ANewItemReplacesOnlyItsOwnKind) {
 // Left edges of the drawn gauge units along row 453, read from the back buffer.
 std::vector<int> UnitEdges(const TestSurface& back) {
     std::vector<int> edges;
-    for (int x = 0; x < 640; ++x)
+    for (int x = 0; x < back.Width(); ++x)
         if (back.At(x, 453) == SHEET_GAUGE_UNIT && (x - 64) % 3 == 0) edges.push_back(x);
     return edges;
 }

@@ -157,8 +157,8 @@ TEST(GoldenGame, WorldStateAndDrawing) {
         w.AnimateExplosions();
         if (IsCheckpoint(nFrame)) {
             Fnv1a pixels;
-            for (int y = 0; y < 480; ++y)
-                for (int x = 0; x < 640; ++x) {
+            for (int y = 0; y < back.Height(); ++y)
+                for (int x = 0; x < back.Width(); ++x) {
                     const BYTE v = back.At(x, y);
                     pixels.AddBytes(&v, 1);
                 }

@@ -26,7 +26,7 @@ protected:
     }
 
     CSprite* PlaceShot(int n, int y) {
-        world.m_pShots[n] = new CSprite(&back, &sheet, RECT{7, 131, 23, 141}, 100 + 20 * n, y);
+        world.m_pShots[n] = new CSprite(&back, &sheet, ToRect(SPR_SHOT[0]), 100 + 20 * n, y);
         return world.m_pShots[n];
     }
 

@@ -25,7 +25,7 @@ void PaintPattern(TestSurface& s) {
 
 // The box holding every pixel that is not the background, or an empty box.
 RECT ChangedBox(const TestSurface& s) {
-    RECT box{640, 480, 0, 0};
+    RECT box{s.Width(), s.Height(), 0, 0};
     for (int y = 0; y < s.Height(); ++y)
         for (int x = 0; x < s.Width(); ++x)
             if (s.At(x, y) != BACKGROUND) {
@@ -64,8 +64,8 @@ TEST_P(SpriteClipTest, CopiesExactlyTheVisiblePartOfTheFrame) {
     // pixel; every other screen pixel is untouched.
     const int w = c.rc.right - c.rc.left, h = c.rc.bottom - c.rc.top;
     int nMismatches = 0;
-    for (int py = 0; py < 480; ++py) {
-        for (int px = 0; px < 640; ++px) {
+    for (int py = 0; py < back.Height(); ++py) {
+        for (int px = 0; px < back.Width(); ++px) {
             BYTE expected = BACKGROUND;
             const int fx = px - c.x, fy = py - c.y;
             if (c.bDrawn && fx >= 0 && fx < w && fy >= 0 && fy < h) {
@@ -142,8 +142,8 @@ TEST(SpriteDraw, FramesWiderThanTheScreenAreCutShortOnTheRight) {
 }
 
 TEST(Sprite, StartsAtFrameZeroWithItsCountersClear) {
-    TestSurface back(640, 480);
-    CSprite sprite(&back, &back, RECT{115, 62, 160, 114}, 300, 400);
+    TestSurface back(SCREEN_WIDTH, SCREEN_HEIGHT);
+    CSprite sprite(&back, &back, ToRect(SPR_CRAFT[0]), 300, 400);
     EXPECT_EQ(sprite.GetFrame(), 0);
     EXPECT_EQ(sprite.GetLastFrame(), 0);
     EXPECT_EQ(sprite.GetX(), 300);
