@@ -3,16 +3,11 @@
 // sea comes down the screen and uncovers stage 2: the city, scrolling slowly, with clouds over it.
 #include "game/Background.h"
 
+#include "platform/screen.h"
+
 namespace {
 
-// Where each layer is cut from its picture, and where it starts.
-const RECT RC_CLOUD_TILE = {0, 169, 640, 409};  // "BG00": the cloud sea
-const RECT RC_CLOUD_END = {0, 120, 640, 169};   // "BG00": the ragged upper edge of the sea
-const RECT RC_CITY_STRIP = {0, 0, 640, 120};    // "BG00": the city seen from above
-const RECT RC_CLOUD_LEFT = {0, 0, 225, 480};    // "BG01"
-const RECT RC_CLOUD_PUFF = {226, 274, 553, 480};  // "BG01": one cloud shared by both puffs
-const RECT RC_CLOUD_RIGHT = {412, 0, 640, 273};   // "BG01"
-
+// Where each layer starts.
 const int TILE_START_Y[3] = {-239, 0, 240};
 const int CLOUD_END_START_Y = -122;
 const int CITY_START_Y = -119;
@@ -27,24 +22,26 @@ const int CLOUD_RIGHT_START_Y = -500;
 const int PASSAGE_STAGE = 4;
 
 // A tile that has reached the bottom row jumps back to the top (stage 1) or rests there.
-const int TILE_LAST_Y = 479;
+const int TILE_LAST_Y = SCREEN_HEIGHT - 1;
 const int TILE_RESET_Y = -239;
 // Once the edge is off the screen the cloud sea is gone.
-const int CLOUD_END_GONE_Y = 480;
+const int CLOUD_END_GONE_Y = SCREEN_HEIGHT;
 
-const int CITY_HEIGHT = 120;
+const int CITY_HEIGHT = BG00_CITY_STRIP.Height();
 const int CITY_COPIES = 5;
 const int CITY_LAST_Y = 0;
 const int CITY_RESET_Y = -119;
 const int CITY_MOVE_TICK = 3;  // the city moves one pixel in every third frame
 
-const int PUFF_LAST_Y = 480;
+const int PUFF_LAST_Y = SCREEN_HEIGHT;
 const int PUFF_RESET_Y = -200;
 const int PUFF_MOVE_TICK = 2;  // the puffs move one pixel in every second frame
 
-const int CLOUD_LEFT_LAST_Y = 480;
-const int CLOUD_LEFT_RESET_Y = -480;
-const int CLOUD_RIGHT_LAST_Y = 480;
+// The side clouds are drawn once just below the screen before they start again above it (the left
+// one just above).
+const int CLOUD_LEFT_LAST_Y = SCREEN_HEIGHT;
+const int CLOUD_LEFT_RESET_Y = -BG01_CLOUD_LEFT.Height();
+const int CLOUD_RIGHT_LAST_Y = SCREEN_HEIGHT;
 const int CLOUD_RIGHT_RESET_Y = -300;
 
 // Moves a slow layer one pixel every nMoveTick frames, or jumps it back once it has been drawn at
@@ -89,19 +86,23 @@ CBackground::~CBackground() {
 }
 
 void CBackground::CreateStage1() {
-    for (int i = 0; i < 3; ++i) m_pCloudTiles[i] = new CSprite(m_pddsBack, m_pddsBG00, RC_CLOUD_TILE, 0, TILE_START_Y[i]);
-    m_pCloudEnd = new CSprite(m_pddsBack, m_pddsBG00, RC_CLOUD_END, 0, CLOUD_END_START_Y);
+    for (int i = 0; i < 3; ++i)
+        m_pCloudTiles[i] = new CSprite(m_pddsBack, m_pddsBG00, ToRect(BG00_CLOUD_TILE), 0, TILE_START_Y[i]);
+    m_pCloudEnd = new CSprite(m_pddsBack, m_pddsBG00, ToRect(BG00_CLOUD_END), 0, CLOUD_END_START_Y);
 }
 
 void CBackground::CreateStage2() {
-    m_pCityStrip = new CSprite(m_pddsBack, m_pddsBG00, RC_CITY_STRIP, 0, CITY_START_Y);
+    m_pCityStrip = new CSprite(m_pddsBack, m_pddsBG00, ToRect(BG00_CITY_STRIP), 0, CITY_START_Y);
     m_pCityStrip->m_nTick = 1;
-    m_pCloudLeft = new CSprite(m_pddsBack, m_pddsBG01, RC_CLOUD_LEFT, CLOUD_LEFT_START_X, CLOUD_LEFT_START_Y);
+    m_pCloudLeft =
+        new CSprite(m_pddsBack, m_pddsBG01, ToRect(BG01_CLOUD_LEFT), CLOUD_LEFT_START_X, CLOUD_LEFT_START_Y);
     for (int i = 0; i < 2; ++i) {
-        m_pCloudPuffs[i] = new CSprite(m_pddsBack, m_pddsBG01, RC_CLOUD_PUFF, PUFF_START_X[i], PUFF_START_Y[i]);
+        m_pCloudPuffs[i] =
+            new CSprite(m_pddsBack, m_pddsBG01, ToRect(BG01_CLOUD_PUFF), PUFF_START_X[i], PUFF_START_Y[i]);
         m_pCloudPuffs[i]->m_nTick = 1;
     }
-    m_pCloudRight = new CSprite(m_pddsBack, m_pddsBG01, RC_CLOUD_RIGHT, CLOUD_RIGHT_START_X, CLOUD_RIGHT_START_Y);
+    m_pCloudRight =
+        new CSprite(m_pddsBack, m_pddsBG01, ToRect(BG01_CLOUD_RIGHT), CLOUD_RIGHT_START_X, CLOUD_RIGHT_START_Y);
 }
 
 void CBackground::Update(int nStage) {

@@ -4,7 +4,6 @@
 namespace {
 const int PLAYER_START_X = 300;
 const int PLAYER_START_Y = 400;
-const int PLAYER_SHIELD = 20;
 const int PLAYER_STEP = 3;
 const int PLAYER_MAX_X = 595;
 const int PLAYER_MAX_Y = 440;
@@ -19,17 +18,18 @@ const int BANK_HARD_RIGHT = 4;
 
 const int SHOT_SPEED = 10;
 
-// One shot sprite per shot level (1..3): where it is cut from the sheet and where it leaves the craft.
+// One shot sprite per shot level: where it is cut from the sheet and where it leaves the craft.
 struct ShotKind {
-    RECT rc;
+    SCutRect rc;
     int dx;
     int dy;
 };
-const ShotKind SHOT_KINDS[3] = {
-    {{7, 131, 23, 141}, 14, 3},
-    {{24, 131, 43, 142}, 13, 3},
-    {{44, 131, 77, 143}, 7, 3},
+const ShotKind SHOT_KINDS[MAX_SHOT_LEVEL] = {
+    {SPR_SHOT[0], 14, 3},
+    {SPR_SHOT[1], 13, 3},
+    {SPR_SHOT[2], 7, 3},
 };
+static_assert(sizeof(SPR_SHOT) / sizeof(SPR_SHOT[0]) == MAX_SHOT_LEVEL, "one shot picture per shot level");
 }  // namespace
 
 CGameWorld::CGameWorld(IDirectDrawSurface* pddsBack, IDirectDrawSurface* pddsSprites)
@@ -67,16 +67,14 @@ CGameWorld::~CGameWorld() {
 }
 
 void CGameWorld::CreatePlayer() {
-    m_pPlayer = new CSprite(m_pddsBack, m_pddsSprites, RECT{115, 62, 160, 114}, PLAYER_START_X, PLAYER_START_Y);
-    m_pPlayer->AddFrame(61, 62, 104, 114);    // banking left
-    m_pPlayer->AddFrame(171, 62, 214, 114);   // banking right
-    m_pPlayer->AddFrame(7, 62, 50, 114);      // hard left
-    m_pPlayer->AddFrame(225, 62, 268, 114);   // hard right
-    m_pPlayer->m_nHP = PLAYER_SHIELD;
+    // One frame per bank, in the order of the BANK_ values.
+    m_pPlayer = new CSprite(m_pddsBack, m_pddsSprites, ToRect(SPR_CRAFT[BANK_LEVEL]), PLAYER_START_X, PLAYER_START_Y);
+    for (int nBank = BANK_LEFT; nBank <= BANK_HARD_RIGHT; ++nBank) m_pPlayer->AddFrame(ToRect(SPR_CRAFT[nBank]));
+    m_pPlayer->m_nHP = MAX_SHIELD;
     m_pPlayer->m_nTick = 0;
 
-    m_pShieldFrame = new CSprite(m_pddsBack, m_pddsSprites, RECT{80, 14, 197, 33}, 10, 450);
-    m_pShieldUnit = new CSprite(m_pddsBack, m_pddsSprites, RECT{197, 17, 200, 30}, 0, 0);
+    m_pShieldFrame = new CSprite(m_pddsBack, m_pddsSprites, ToRect(SPR_GAUGE_FRAME), 10, 450);
+    m_pShieldUnit = new CSprite(m_pddsBack, m_pddsSprites, ToRect(SPR_GAUGE_UNIT), 0, 0);
 }
 
 void CGameWorld::SetSounds(IDirectSoundBuffer* pdsbExplosion, IDirectSoundBuffer* pdsbHit) {
@@ -144,9 +142,9 @@ void CGameWorld::FireShot() {
         if (m_pShots[i] == nullptr) {
             int nLevel = m_nShotLevel;
             if (nLevel < 1) nLevel = 1;
-            if (nLevel > 3) nLevel = 3;
+            if (nLevel > MAX_SHOT_LEVEL) nLevel = MAX_SHOT_LEVEL;
             const ShotKind& kind = SHOT_KINDS[nLevel - 1];
-            m_pShots[i] = new CSprite(m_pddsBack, m_pddsSprites, kind.rc, m_pPlayer->GetX() + kind.dx,
+            m_pShots[i] = new CSprite(m_pddsBack, m_pddsSprites, ToRect(kind.rc), m_pPlayer->GetX() + kind.dx,
                                       m_pPlayer->GetY() + kind.dy);
             return;
         }

@@ -33,6 +33,10 @@ const int DROP_BOSS = 3;
 const int ITEM_POWER = 0;
 const int ITEM_SHIELD = 1;
 
+// The craft's shot level runs 1..MAX_SHOT_LEVEL; its shield starts full, at MAX_SHIELD.
+const int MAX_SHOT_LEVEL = 3;
+const int MAX_SHIELD = 20;
+
 const int MAX_SHOTS = 8;
 const int MAX_SMALL_EXPLOSIONS = 10;
 const int MAX_BIG_EXPLOSIONS = 5;

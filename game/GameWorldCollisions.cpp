@@ -8,9 +8,7 @@ const int HIT_INSET = 10;
 const int RAM_DAMAGE_TO_ENEMY = 5;
 const int RAM_DAMAGE_TO_CRAFT = 2;
 const int BULLET_DAMAGE = 1;
-const int MAX_SHOT_LEVEL = 3;
 const int SHIELD_ITEM_GAIN = 10;
-const int MAX_SHIELD = 20;
 // Small slot 9 marks bullet hits on the craft; big slot 4 the craft's own end.
 const int BULLET_HIT_SLOT = 9;
 const int CRAFT_EXPLOSION_SLOT = 4;

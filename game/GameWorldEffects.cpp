@@ -1,16 +1,14 @@
 // Explosions, falling items and the shield gauge.
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 
 namespace {
 // Steps each explosion frame is held beyond the one it is first drawn in.
 const int SMALL_EXPLOSION_HOLD = 5;
 const int BIG_EXPLOSION_HOLD = 3;
 
-const int SMALL_EXPLOSION_FRAMES = 7;
-const int BIG_EXPLOSION_ROW_FRAMES = 9;
-
 // Items fall until they pass the bottom of the screen.
-const int ITEM_LAST_Y = 480;
+const int ITEM_LAST_Y = SCREEN_HEIGHT;
 
 const int GAUGE_UNIT_X = 64;
 const int GAUGE_UNIT_Y = 453;
@@ -46,8 +44,8 @@ void CGameWorld::CreateSmallExplosion(int n) {
     if (n < 0 || n >= MAX_SMALL_EXPLOSIONS) return;
     // A running explosion goes on as it is.
     if (m_pSmallExplosions[n] != nullptr) return;
-    CSprite* pExplosion = new CSprite(m_pddsBack, m_pddsSprites, RECT{5, 383, 22, 398}, 0, 0);
-    for (int k = 1; k < SMALL_EXPLOSION_FRAMES; ++k) pExplosion->AddFrame(5 + 18 * k, 383, 22 + 18 * k, 398);
+    CSprite* pExplosion = new CSprite(m_pddsBack, m_pddsSprites, ToRect(SPR_SMALL_EXPLOSION[0]), 0, 0);
+    for (int k = 1; k < SPR_SMALL_EXPLOSION_FRAMES; ++k) pExplosion->AddFrame(ToRect(SPR_SMALL_EXPLOSION[k]));
     pExplosion->SetFrame(0);
     pExplosion->m_nTick = 0;
     m_pSmallExplosions[n] = pExplosion;
@@ -56,10 +54,8 @@ void CGameWorld::CreateSmallExplosion(int n) {
 void CGameWorld::CreateBigExplosion(int n) {
     if (n < 0 || n >= MAX_BIG_EXPLOSIONS) return;
     if (m_pBigExplosions[n] != nullptr) return;
-    CSprite* pExplosion = new CSprite(m_pddsBack, m_pddsSprites, RECT{1, 414, 62, 475}, 0, 0);
-    for (int k = 1; k < BIG_EXPLOSION_ROW_FRAMES; ++k) pExplosion->AddFrame(1 + 62 * k, 414, 62 + 62 * k, 475);
-    // The row has room for nine frames; the tenth stands above its right end.
-    pExplosion->AddFrame(559, 352, 620, 413);
+    CSprite* pExplosion = new CSprite(m_pddsBack, m_pddsSprites, ToRect(SPR_BIG_EXPLOSION[0]), 0, 0);
+    for (int k = 1; k < SPR_BIG_EXPLOSION_FRAMES; ++k) pExplosion->AddFrame(ToRect(SPR_BIG_EXPLOSION[k]));
     pExplosion->SetFrame(0);
     pExplosion->m_nTick = 0;
     m_pBigExplosions[n] = pExplosion;
@@ -88,10 +84,10 @@ void CGameWorld::CreateItem(int nKind) {
     RECT rc;
     if (nKind == ITEM_POWER) {
         ppItem = &m_pPowerItem;
-        rc = RECT{13, 14, 34, 35};
+        rc = ToRect(SPR_POWER_ITEM);
     } else if (nKind == ITEM_SHIELD) {
         ppItem = &m_pShieldItem;
-        rc = RECT{46, 14, 67, 35};
+        rc = ToRect(SPR_SHIELD_ITEM);
     } else {
         return;
     }

@@ -1,10 +1,8 @@
 // Enemy movement, the enemies' fire and the enemy bullets.
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 
 namespace {
-
-const int SCREEN_WIDTH = 640;
-const int SCREEN_HEIGHT = 480;
 
 // Hovering enemies stop at this height until they are old enough to move on.
 const int HOVER_Y = 100;
@@ -24,13 +22,9 @@ const int PATROL_RIGHT = 450;
 const int FIRE_CLOCK_PERIOD = 100;
 const int BULLET_SPEED_Y = 4;
 
-const RECT RC_BULLET_NORMAL = {202, 376, 209, 383};
-const RECT RC_BULLET_BOSS = {282, 223, 303, 244};
-const RECT RC_BULLET_SMALL = {210, 376, 215, 381};
-
 enum EBulletPicture { BULLET_NORMAL, BULLET_BOSS, BULLET_SMALL };
 
-const RECT* const BULLET_PICTURES[] = {&RC_BULLET_NORMAL, &RC_BULLET_BOSS, &RC_BULLET_SMALL};
+const SCutRect* const BULLET_PICTURES[] = {&SPR_BULLET_NORMAL, &SPR_BULLET_BOSS, &SPR_BULLET_SMALL};
 
 // Sideways step of each bullet direction; every bullet falls 4 pixels per frame.
 const int BULLET_STEP_X[] = {0, -2, 2, -4, 4};
@@ -135,7 +129,7 @@ void CGameWorld::MoveEnemies() {
         const int s = pEnemy->m_nTick;
         switch (pEnemy->m_nMove) {
             case MOVE_DIVE:
-                // Tested before the move: a diver is drawn once below 480 and retired the frame after.
+                // Tested before the move: a diver's last draw may lie below the screen; it is retired the frame after.
                 if (pEnemy->GetY() > SCREEN_HEIGHT) {
                     DestroySprite(pEnemy);
                     break;
@@ -205,8 +199,8 @@ void CGameWorld::EnemiesFire() {
         const int y = pEnemy->GetY();
         for (int k = 0; k < volley.nCount; ++k) {
             const SBullet& bullet = volley.bullets[k];
-            CSprite* pBullet = new CSprite(m_pddsBack, m_pddsSprites, *BULLET_PICTURES[bullet.picture], x + bullet.dx,
-                                           y + bullet.dy);
+            CSprite* pBullet = new CSprite(m_pddsBack, m_pddsSprites, ToRect(*BULLET_PICTURES[bullet.picture]),
+                                           x + bullet.dx, y + bullet.dy);
             pBullet->m_nMove = bullet.nDirection;
             m_pBullets[j + k] = pBullet;
         }

@@ -26,17 +26,17 @@ const int BOSS_X = 200;
 const int BOSS_Y = -200;
 const int FIRE_PHASES = 99;
 
-const RECT RC_A = {6, 305, 51, 357};
-const RECT RC_B = {52, 305, 97, 357};
-const RECT RC_C = {98, 305, 142, 357};
-const RECT RC_D = {143, 305, 188, 357};
-const RECT RC_E = {189, 305, 234, 357};
-const RECT RC_F = {235, 305, 280, 357};
-const RECT RC_G = {281, 305, 326, 357};
-const RECT RC_H = {327, 305, 372, 357};
-const RECT RC_I = {327, 358, 372, 410};
-const RECT RC_MIDBOSS = {476, 15, 623, 87};
-const RECT RC_BOSS = {282, 14, 448, 215};
+constexpr RECT RC_A = ToRect(SPR_ENEMY[0]);
+constexpr RECT RC_B = ToRect(SPR_ENEMY[1]);
+constexpr RECT RC_C = ToRect(SPR_ENEMY[2]);
+constexpr RECT RC_D = ToRect(SPR_ENEMY[3]);
+constexpr RECT RC_E = ToRect(SPR_ENEMY[4]);
+constexpr RECT RC_F = ToRect(SPR_ENEMY[5]);
+constexpr RECT RC_G = ToRect(SPR_ENEMY[6]);
+constexpr RECT RC_H = ToRect(SPR_ENEMY[7]);
+constexpr RECT RC_I = ToRect(SPR_ENEMY[8]);
+constexpr RECT RC_MIDBOSS = ToRect(SPR_MIDBOSS);
+constexpr RECT RC_BOSS = ToRect(SPR_BOSS);
 
 // Each kind is named after the spawner member that makes it.
 // picture, entry, hit points, movement, fire, speed, moving right, drop

@@ -3,10 +3,10 @@
 #include "audio/Midistrm.h"
 #include "audio/wavelib.h"
 #include "game/Background.h"
-#include "game/BitmapSurface.h"
 #include "game/GameWorld.h"
 #include "game/resource.h"
 #include "platform/afx_app.h"
+#include "platform/screen.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
@@ -219,22 +219,13 @@ BOOL CMainFrame::OnSetCursor(CWnd* /*pWnd*/, UINT /*nHitTest*/, UINT /*message*/
 void CMainFrame::CopyPicture(IDirectDrawSurface* pddsPicture) {
     if (m_pddsBack == nullptr || pddsPicture == nullptr) return;
     RECT rc;
-    SetRect(&rc, 0, 0, 640, 480);
+    SetRect(&rc, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     HRESULT hr;
     do {
         hr = m_pddsBack->BltFast(0, 0, pddsPicture, &rc, DDBLTFAST_NOCOLORKEY);
     } while (hr == DDERR_WASSTILLDRAWING);
     // A lost surface is restored for the next frame; any other failure skips this copy only.
     if (hr == DDERR_SURFACELOST) RestoreSurfaces();
-}
-
-void CMainFrame::RestoreSurfaces() {
-    if (m_pddsPrimary != nullptr) m_pddsPrimary->Restore();
-    IDirectDrawSurface* pictures[] = {m_pddsBG00, m_pddsBG01, m_pddsSprites, m_pddsTitle, m_pddsEnd};
-    const char* names[] = {"BG00", "BG01", "SPR", "TITLE", "END"};
-    for (int i = 0; i < 5; ++i) {
-        if (pictures[i] != nullptr && pictures[i]->IsLost() != DD_OK) ReloadBitmapSurface(pictures[i], names[i]);
-    }
 }
 
 void CMainFrame::RenderFrame() {

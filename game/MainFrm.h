@@ -73,7 +73,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // Copies a whole 640x480 picture opaque onto the back buffer (TITLE as the base, END over a lost game).
+    // Copies a whole screen-sized picture opaque onto the back buffer (TITLE as the base, END over a lost game).
     void CopyPicture(IDirectDrawSurface* pddsPicture);
     // After a lost surface: restores the display surfaces and loads the pictures into them again.
     void RestoreSurfaces();

@@ -1,16 +1,21 @@
-// The display: exclusive full screen at 640x480x8, the flipping primary with its back buffer, the
-// palette, and the five picture surfaces with their colour key.
+// The display: exclusive full screen at the screen's size in 8 bits, the flipping primary with its
+// back buffer, the palette, and the five picture surfaces with their colour key, loaded and restored.
+#include <array>
 #include <cstring>
 
 #include "game/BitmapSurface.h"
 #include "game/MainFrm.h"
+#include "platform/screen.h"
 
 namespace {
-const DWORD SCREEN_WIDTH = 640;
-const DWORD SCREEN_HEIGHT = 480;
 const DWORD SCREEN_BPP = 8;
 const int PICTURE_COUNT = 5;
 const char* const PICTURE_NAMES[PICTURE_COUNT] = {"BG00", "BG01", "SPR", "TITLE", "END"};
+
+// The frame's picture members, in the order of PICTURE_NAMES.
+std::array<IDirectDrawSurface**, PICTURE_COUNT> PictureSlots(CMainFrame& frame) {
+    return {&frame.m_pddsBG00, &frame.m_pddsBG01, &frame.m_pddsSprites, &frame.m_pddsTitle, &frame.m_pddsEnd};
+}
 }  // namespace
 
 void CMainFrame::InitDirectDraw() {
@@ -39,10 +44,18 @@ void CMainFrame::InitDirectDraw() {
 }
 
 void CMainFrame::LoadSurfaces() {
-    // The five picture members stand in a row, BG00 to END.
-    IDirectDrawSurface** ppdds[PICTURE_COUNT] = {&m_pddsBG00, &m_pddsBG01, &m_pddsSprites, &m_pddsTitle, &m_pddsEnd};
-    for (int i = 0; i < PICTURE_COUNT; ++i) *ppdds[i] = LoadBitmapSurface(m_pDD, PICTURE_NAMES[i], 0, 0);
+    const auto slots = PictureSlots(*this);
+    for (int i = 0; i < PICTURE_COUNT; ++i) *slots[i] = LoadBitmapSurface(m_pDD, PICTURE_NAMES[i], 0, 0);
+    for (IDirectDrawSurface** ppdds : slots) {
+        if (*ppdds != nullptr) SetSurfaceColorKey(*ppdds, SPRITE_COLOR_KEY);
+    }
+}
+
+void CMainFrame::RestoreSurfaces() {
+    if (m_pddsPrimary != nullptr) m_pddsPrimary->Restore();
+    const auto slots = PictureSlots(*this);
     for (int i = 0; i < PICTURE_COUNT; ++i) {
-        if (*ppdds[i] != nullptr) SetSurfaceColorKey(*ppdds[i], SPRITE_COLOR_KEY);
+        IDirectDrawSurface* pPicture = *slots[i];
+        if (pPicture != nullptr && pPicture->IsLost() != DD_OK) ReloadBitmapSurface(pPicture, PICTURE_NAMES[i]);
     }
 }

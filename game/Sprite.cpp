@@ -1,6 +1,7 @@
 #include "game/Sprite.h"
 
 #include "game/sprite_testing.h"
+#include "platform/screen.h"
 
 namespace {
 // Sprites alive, for the tests (sprite_testing.h). Sprites are made and freed on the window thread
@@ -48,8 +49,8 @@ void CSprite::Destroy() { delete this; }
 
 void CSprite::BltClipped(IDirectDrawSurface* pDest, IDirectDrawSurface* pSrc, int x, int y, RECT rc) {
     if (pDest == nullptr || pSrc == nullptr) return;
-    if (x > 640) return;
-    if (y > 480) return;
+    if (x > SCREEN_WIDTH) return;
+    if (y > SCREEN_HEIGHT) return;
     LONG l = rc.left, t = rc.top, r = rc.right, b = rc.bottom;
     // Width and height come from the frame as given; the clipping below never changes them.
     const LONG w = r - l;
@@ -64,8 +65,8 @@ void CSprite::BltClipped(IDirectDrawSurface* pDest, IDirectDrawSurface* pSrc, in
         dy = 0;
         t = t - y;
     }
-    if (dy + h > 480) b = b - (dy + h - 480);
-    if (dx + w > 640) r = r - (dx + w - 640);
+    if (dy + h > SCREEN_HEIGHT) b = b - (dy + h - SCREEN_HEIGHT);
+    if (dx + w > SCREEN_WIDTH) r = r - (dx + w - SCREEN_WIDTH);
     RECT src{l, t, r, b};
     // An empty or inverted rectangle is refused by the copy: nothing is drawn, and nothing is retried.
     pDest->BltFast(static_cast<DWORD>(dx), static_cast<DWORD>(dy), pSrc, &src, DDBLTFAST_SRCCOLORKEY);

@@ -2,8 +2,12 @@
 // surface, and eight counters its owner uses for its own bookkeeping.
 #pragma once
 
+#include "game/PictureLayout.h"
 #include "platform/afx_core.h"
 #include "platform/ddraw.h"
+
+// A rectangle of the picture layout as the sprite and the surfaces take it.
+constexpr RECT ToRect(const SCutRect& rc) { return RECT{rc.left, rc.top, rc.right, rc.bottom}; }
 
 class CSprite : public CObject {
 public:
@@ -12,11 +16,12 @@ public:
 
     // Defines the next frame; the tenth and every later call replaces frame 9.
     void AddFrame(int left, int top, int right, int bottom);
+    void AddFrame(const RECT& rc) { AddFrame(rc.left, rc.top, rc.right, rc.bottom); }
     // Draws frame nFrame at the sprite's position, clipped to the screen, with the source colour key.
     void Draw(int nFrame);
     // Frees the sprite; the owner then nulls its pointer.
     void Destroy();
-    // Clips rc placed at (x, y) against the 640x480 screen and copies what is left, keyed.
+    // Clips rc placed at (x, y) against the screen and copies what is left, keyed.
     static void BltClipped(IDirectDrawSurface* pDest, IDirectDrawSurface* pSrc, int x, int y, RECT rc);
 
     int GetX() const { return m_nX; }

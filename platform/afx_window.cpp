@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/afx_app.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -192,7 +193,7 @@ LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgrou
 
 // ---- CFrameWnd ----
 
-const RECT CFrameWnd::rectDefault = {0, 0, 640, 480};
+const RECT CFrameWnd::rectDefault = {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
 ON_WM_CREATE()

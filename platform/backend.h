@@ -27,7 +27,7 @@ void SetWindowIcon(const BYTE* ico, DWORD size);
 void PollEvents();
 void WaitEvents(DWORD timeoutMs);
 
-// Video: shows one 640x480 frame of palette indices through the given 256 colours.
+// Video: shows one screen-sized frame of palette indices through the given 256 colours.
 void Present(const BYTE* pixels, LONG pitch, const PALETTEENTRY* palette);
 
 // Audio: opens the output device, which then pulls audio_out::Render on a thread of its own.

@@ -9,6 +9,7 @@
 #include "platform/afx_window.h"
 #include "platform/backend.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 #include "platform/user.h"
 
 namespace {
@@ -53,7 +54,7 @@ bool CreateMainWindow(LPCSTR title, const RECT&, bool, bool) {
 }
 
 void DestroyMainWindow() { g_windowOpen = false; }
-RECT DesktopRect() { return RECT{0, 0, 640, 480}; }
+RECT DesktopRect() { return RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}; }
 void SetCursorVisible(bool visible) { g_cursorVisible = visible; }
 void SetWindowIcon(const BYTE*, DWORD) {}
 // Scheduled keys whose time has come are delivered as the real back end delivers key events.
@@ -90,8 +91,8 @@ void WaitEvents(DWORD timeoutMs) {
 
 void Present(const BYTE* pixels, LONG pitch, const PALETTEENTRY* palette) {
     ++g_presentCount;
-    g_pixels.resize(640 * 480);
-    for (int y = 0; y < 480; ++y) std::memcpy(&g_pixels[y * 640], pixels + y * pitch, 640);
+    g_pixels.resize(SCREEN_WIDTH * SCREEN_HEIGHT);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) std::memcpy(&g_pixels[y * SCREEN_WIDTH], pixels + y * pitch, SCREEN_WIDTH);
     g_palette.assign(palette, palette + 256);
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/backend.h"
 #include "platform/backend_sdl_state.h"
+#include "platform/screen.h"
 #include "platform/user.h"
 
 namespace sdl_state {
@@ -118,8 +119,8 @@ bool CreateMainWindow(LPCSTR title, const RECT& rc, bool topmost, bool visible) 
     if (!visible) flags |= SDL_WINDOW_HIDDEN;
     int w = rc.right - rc.left;
     int h = rc.bottom - rc.top;
-    sdl_state::g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w > 0 ? w : 640,
-                                           h > 0 ? h : 480, flags);
+    sdl_state::g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                           w > 0 ? w : SCREEN_WIDTH, h > 0 ? h : SCREEN_HEIGHT, flags);
     if (sdl_state::g_window == nullptr) {
         std::fprintf(stderr, "tesselor: cannot open a window: %s\n", SDL_GetError());
         return false;
@@ -137,7 +138,7 @@ void DestroyMainWindow() {
 }
 
 RECT DesktopRect() {
-    SDL_Rect r{0, 0, 640, 480};
+    SDL_Rect r{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     if (EnsureVideo()) SDL_GetDisplayBounds(0, &r);
     return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
 }

@@ -1,4 +1,4 @@
-// DirectDraw over memory: a 640x480 display of 8-bit palette indices, a primary surface with one back
+// DirectDraw over memory: a screen-sized display of 8-bit palette indices, a primary surface with one back
 // buffer whose memory changes places on every flip, off-screen surfaces, palettes and colour keys.
 // Every surface has its rows padded to a multiple of 4 bytes, so the first 32-bit word of a surface
 // always lies inside it, however narrow the surface.
@@ -14,11 +14,10 @@
 #include "platform/blit8.h"
 #include "platform/ddraw_testing.h"
 #include "platform/gdi.h"
+#include "platform/screen.h"
 
 namespace {
 
-const DWORD SCREEN_WIDTH = 640;
-const DWORD SCREEN_HEIGHT = 480;
 const DWORD SCREEN_BPP = 8;
 const DWORD MAX_SURFACE_SIDE = 16384;
 

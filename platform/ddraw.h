@@ -1,4 +1,4 @@
-// DirectDraw as the game uses it: a display of 640x480 palette-indexed pixels, off-screen picture
+// DirectDraw as the game uses it: a screen-sized display of palette-indexed pixels, off-screen picture
 // surfaces, colour-keyed copies and page flipping. Interfaces are abstract so tests can stand in
 // their own surfaces.
 #pragma once

@@ -42,7 +42,7 @@ bool WindowOpen();
 
 // Video: the last frame passed to Present and the palette it was shown through.
 int PresentCount();
-const std::vector<BYTE>& PresentedPixels();  // 640*480 indices, row after row
+const std::vector<BYTE>& PresentedPixels();  // SCREEN_WIDTH*SCREEN_HEIGHT indices, row after row
 const std::vector<PALETTEENTRY>& PresentedPalette();
 
 // Audio: whether an output device exists (OpenAudio fails without one).

@@ -1,16 +1,57 @@
 // Checks on the committed pictures: the format the loader expects, one consistent colour table, key
-// colour exactly where the game needs it, and backgrounds that tile without visible seams.
+// colour exactly where the game needs it, backgrounds that tile without visible seams, and a game
+// that cuts the rectangles the art was drawn for.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 #include "ArtFiles.h"
+#include "platform/screen.h"
+#include "game/PictureLayout.h"
 
 namespace {
 
 const SRgb KEY = {217, 173, 216};
+
+// The layout of the pictures, written out here by hand from the art, apart from the game's own
+// layout (game/PictureLayout.h) that the game and the art generator share: the pictures are checked
+// against this copy, and the shared layout must agree with it.
+struct SCut {
+    std::string name; // as the game's list of the sheet names it
+    int l, t, r, bot; // right and bottom exclusive
+};
+
+// Every sprite picture on the sheet (all but the gauge): key at its four corners, a picture inside.
+std::vector<SCut> SheetSprites()
+{
+    std::vector<SCut> cuts = {
+        {"craft0", 115, 62, 160, 114},   {"craft1", 61, 62, 104, 114},      {"craft2", 171, 62, 214, 114},
+        {"craft3", 7, 62, 50, 114},      {"craft4", 225, 62, 268, 114},     {"shot1", 7, 131, 23, 141},
+        {"shot2", 24, 131, 43, 142},     {"shot3", 44, 131, 77, 143},       {"itemPower", 13, 14, 34, 35},
+        {"itemShield", 46, 14, 67, 35},  {"big9", 559, 352, 620, 413},      {"enemyA", 6, 305, 51, 357},
+        {"enemyB", 52, 305, 97, 357},    {"enemyC", 98, 305, 142, 357},     {"enemyD", 143, 305, 188, 357},
+        {"enemyE", 189, 305, 234, 357},  {"enemyF", 235, 305, 280, 357},    {"enemyG", 281, 305, 326, 357},
+        {"enemyH", 327, 305, 372, 357},  {"enemyI", 327, 358, 372, 410},    {"midBoss", 476, 15, 623, 87},
+        {"boss", 282, 14, 448, 215},     {"bulletNormal", 202, 376, 209, 383}, {"bulletSmall", 210, 376, 215, 381},
+        {"bulletBoss", 282, 223, 303, 244}};
+    for (int k = 0; k < 7; ++k) cuts.push_back({"small" + std::to_string(k), 5 + 18 * k, 383, 22 + 18 * k, 398});
+    for (int k = 0; k < 9; ++k) cuts.push_back({"big" + std::to_string(k), 1 + 62 * k, 414, 62 + 62 * k, 475});
+    return cuts;
+}
+const SCut GAUGE_FRAME = {"gaugeFrame", 80, 14, 197, 33};
+const SCut GAUGE_UNIT = {"gaugeUnit", 197, 17, 200, 30};
+
+// BG00 from the top: the city strip, the ragged edge of the cloud sea, the cloud-sea tile.
+const SCut CITY_STRIP = {"city strip", 0, 0, 640, 120};
+const SCut CLOUD_END = {"cloud-sea edge", 0, 120, 640, 169};
+const SCut CLOUD_TILE = {"cloud-sea tile", 0, 169, 640, 409};
+// BG01's three clouds.
+const SCut CLOUD_LEFT = {"left cloud", 0, 0, 225, 480};
+const SCut CLOUD_RIGHT = {"right cloud", 412, 0, 640, 273};
+const SCut CLOUD_PUFF = {"puff", 226, 274, 553, 480};
 
 int Distance2(SRgb a, SRgb b) { return (a.r - b.r) * (a.r - b.r) + (a.g - b.g) * (a.g - b.g) + (a.b - b.b) * (a.b - b.b); }
 
@@ -41,11 +82,11 @@ const SBmp& Picture(const std::string& name)
 double RowDifference(const SBmp& b, int y0, int y1)
 {
     double sum = 0;
-    for (int x = 0; x < 640; ++x) {
+    for (int x = 0; x < b.nWidth; ++x) {
         SRgb p = b.ColorAt(x, y0), q = b.ColorAt(x, y1);
         sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
     }
-    return sum / 640;
+    return sum / b.nWidth;
 }
 
 double MedianNeighbourDifference(const SBmp& b, int yFirst, int yLast)
@@ -83,8 +124,8 @@ TEST(ArtPictureFormat, EveryPictureIsAn8BitBottomUpBmpOfTheScreenSize)
         EXPECT_EQ(U32(b.bytes, 2), 308278u);      // bfSize
         EXPECT_EQ(b.nOffBits, 1078u);
         EXPECT_EQ(b.nInfoSize, 40u);
-        EXPECT_EQ(b.nWidth, 640);
-        EXPECT_EQ(b.nHeight, 480); // positive: rows stored bottom-up
+        EXPECT_EQ(b.nWidth, SCREEN_WIDTH);
+        EXPECT_EQ(b.nHeight, SCREEN_HEIGHT); // positive: rows stored bottom-up
         EXPECT_EQ(b.nPlanes, 1u);
         EXPECT_EQ(b.nBitCount, 8u);
         EXPECT_EQ(b.nCompression, 0u);
@@ -180,18 +221,19 @@ TEST(ArtKeys, TitleAndEndAreOpaqueEverywhere)
 {
     for (const char* name : {"TITLE.bmp", "END.bmp"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(KeyCount(Picture(name), 0, 0, 640, 480), 0);
+        EXPECT_EQ(KeyCount(Picture(name), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT), 0);
     }
 }
 
 TEST(ArtKeys, Bg00RowsFollowTheCityEdgeAndTileLayout)
 {
     const SBmp& b = Picture("BG00.bmp");
-    EXPECT_EQ(KeyCount(b, 0, 0, 640, 120), 0);         // the city strip
-    EXPECT_EQ(KeyCount(b, 0, 120, 640, 122), 2 * 640); // top of the edge strip
-    EXPECT_EQ(KeyCount(b, 0, 154, 640, 409), 0);       // solid cloud and the tile
+    const int edgeSolid = 154; // first row of solid cloud
+    EXPECT_EQ(KeyCount(b, CITY_STRIP.l, CITY_STRIP.t, CITY_STRIP.r, CITY_STRIP.bot), 0);
+    EXPECT_EQ(KeyCount(b, 0, CLOUD_END.t, 640, CLOUD_END.t + 2), 2 * 640); // top of the edge strip
+    EXPECT_EQ(KeyCount(b, 0, edgeSolid, 640, CLOUD_TILE.bot), 0);          // solid cloud and the tile
     // the ragged edge: key above, cloud below, both present
-    int ragged = KeyCount(b, 0, 122, 640, 154);
+    int ragged = KeyCount(b, 0, CLOUD_END.t + 2, 640, edgeSolid);
     EXPECT_GT(ragged, 640 * 4);
     EXPECT_LT(ragged, 640 * 32 - 640 * 4);
     EXPECT_GT(KeyCount(b, 0, 122, 640, 123), KeyCount(b, 0, 153, 640, 154));
@@ -201,22 +243,20 @@ TEST(ArtKeys, Bg01CloudPiecesAreKeyedOnTheirRequiredBorders)
 {
     const SBmp& b = Picture("BG01.bmp");
     struct SPiece {
-        const char* name;
-        int l, t, r, bot; // right and bottom exclusive
+        SCut p;
         bool bLeftMayBeCloud, bRightMayBeCloud;
     };
-    const SPiece pieces[] = {{"left cloud", 0, 0, 225, 480, true, false},
-                             {"right cloud", 412, 0, 640, 273, false, true},
-                             {"puff", 226, 274, 553, 480, false, false}};
-    for (const SPiece& p : pieces) {
+    const SPiece pieces[] = {{CLOUD_LEFT, true, false}, {CLOUD_RIGHT, false, true}, {CLOUD_PUFF, false, false}};
+    for (const SPiece& piece : pieces) {
+        const SCut& p = piece.p;
         SCOPED_TRACE(p.name);
         int w = p.r - p.l, h = p.bot - p.t;
         EXPECT_EQ(KeyCount(b, p.l, p.t, p.r, p.t + 1), w);         // top row
         EXPECT_EQ(KeyCount(b, p.l, p.bot - 1, p.r, p.bot), w);     // bottom row
-        if (!p.bLeftMayBeCloud) {
+        if (!piece.bLeftMayBeCloud) {
             EXPECT_EQ(KeyCount(b, p.l, p.t, p.l + 1, p.bot), h);
         }
-        if (!p.bRightMayBeCloud) {
+        if (!piece.bRightMayBeCloud) {
             EXPECT_EQ(KeyCount(b, p.r - 1, p.t, p.r, p.bot), h);
         }
         int cloud = w * h - KeyCount(b, p.l, p.t, p.r, p.bot);
@@ -227,24 +267,8 @@ TEST(ArtKeys, Bg01CloudPiecesAreKeyedOnTheirRequiredBorders)
 TEST(ArtKeys, SpriteRectanglesHaveKeyCornersAndAPicture)
 {
     const SBmp& b = Picture("SPR.bmp");
-    struct SRect {
-        const char* name;
-        int l, t, r, bot;
-    };
-    std::vector<SRect> rects = {
-        {"craft 0", 115, 62, 160, 114}, {"craft 1", 61, 62, 104, 114},   {"craft 2", 171, 62, 214, 114},
-        {"craft 3", 7, 62, 50, 114},    {"craft 4", 225, 62, 268, 114},  {"shot 1", 7, 131, 23, 141},
-        {"shot 2", 24, 131, 43, 142},   {"shot 3", 44, 131, 77, 143},    {"power item", 13, 14, 34, 35},
-        {"shield item", 46, 14, 67, 35}, {"big 9", 559, 352, 620, 413},  {"A", 6, 305, 51, 357},
-        {"B", 52, 305, 97, 357},        {"C", 98, 305, 142, 357},        {"D", 143, 305, 188, 357},
-        {"E", 189, 305, 234, 357},      {"F", 235, 305, 280, 357},       {"G", 281, 305, 326, 357},
-        {"H", 327, 305, 372, 357},      {"I", 327, 358, 372, 410},       {"mid-boss", 476, 15, 623, 87},
-        {"boss", 282, 14, 448, 215},    {"bullet", 202, 376, 209, 383},  {"small bullet", 210, 376, 215, 381},
-        {"boss bullet", 282, 223, 303, 244}};
-    for (int k = 0; k < 7; ++k) rects.push_back({"small explosion", 5 + 18 * k, 383, 22 + 18 * k, 398});
-    for (int k = 0; k < 9; ++k) rects.push_back({"big explosion", 1 + 62 * k, 414, 62 + 62 * k, 475});
-    for (const SRect& r : rects) {
-        SCOPED_TRACE(std::string(r.name) + " at " + std::to_string(r.l) + "," + std::to_string(r.t));
+    for (const SCut& r : SheetSprites()) {
+        SCOPED_TRACE(r.name + " at " + std::to_string(r.l) + "," + std::to_string(r.t));
         EXPECT_EQ(b.At(r.l, r.t), 255);
         EXPECT_EQ(b.At(r.r - 1, r.t), 255);
         EXPECT_EQ(b.At(r.l, r.bot - 1), 255);
@@ -267,8 +291,74 @@ TEST(ArtKeys, SpriteRectanglesHaveKeyCornersAndAPicture)
             for (int x = g.x0; x <= g.x1; ++x) ASSERT_EQ(b.At(x, y), backdrop) << "gap pixel " << x << "," << y;
 
     // the gauge: every unit pixel opaque (20 copies join into one bar), the bar window opaque too
-    EXPECT_EQ(KeyCount(b, 197, 17, 200, 30), 0);
-    EXPECT_EQ(KeyCount(b, 80 + 54, 14 + 3, 80 + 114, 14 + 16), 0);
+    EXPECT_EQ(KeyCount(b, GAUGE_UNIT.l, GAUGE_UNIT.t, GAUGE_UNIT.r, GAUGE_UNIT.bot), 0);
+    EXPECT_EQ(KeyCount(b, GAUGE_FRAME.l + 54, GAUGE_FRAME.t + 3, GAUGE_FRAME.l + 114, GAUGE_FRAME.t + 16), 0);
+}
+
+namespace {
+
+std::string Text(int l, int t, int r, int bot)
+{
+    return "(" + std::to_string(l) + "," + std::to_string(t) + ")-(" + std::to_string(r) + "," +
+           std::to_string(bot) + ")";
+}
+
+// The layout's rectangle is the one written out here for the same picture.
+void ExpectAgrees(const SCutRect& layout, const SCut& art)
+{
+    EXPECT_EQ(Text(layout.left, layout.top, layout.right, layout.bottom), Text(art.l, art.t, art.r, art.bot))
+        << art.name;
+}
+
+} // namespace
+
+TEST(ArtLayout, TheGameCutsTheRectanglesTheArtWasDrawnFor)
+{
+    std::vector<SCut> sheet = SheetSprites();
+    sheet.push_back(GAUGE_FRAME);
+    sheet.push_back(GAUGE_UNIT);
+    auto expectSheet = [&](const std::string& name, const SCutRect& layout) {
+        auto it = std::find_if(sheet.begin(), sheet.end(), [&](const SCut& c) { return c.name == name; });
+        if (it == sheet.end()) {
+            ADD_FAILURE() << "the layout cuts " << name << ", which is not on the sheet";
+            return;
+        }
+        ExpectAgrees(layout, *it);
+    };
+
+    // what the game world cuts
+    for (int i = 0; i < 5; ++i) expectSheet("craft" + std::to_string(i), SPR_CRAFT[i]);
+    for (int i = 0; i < 3; ++i) expectSheet("shot" + std::to_string(i + 1), SPR_SHOT[i]);
+    for (int k = 0; k < SPR_SMALL_EXPLOSION_FRAMES; ++k)
+        expectSheet("small" + std::to_string(k), SPR_SMALL_EXPLOSION[k]);
+    for (int k = 0; k < SPR_BIG_EXPLOSION_FRAMES; ++k)
+        expectSheet("big" + std::to_string(k), SPR_BIG_EXPLOSION[k]);
+    for (int i = 0; i < 9; ++i) expectSheet(std::string("enemy") + char('A' + i), SPR_ENEMY[i]);
+    expectSheet("gaugeFrame", SPR_GAUGE_FRAME);
+    expectSheet("gaugeUnit", SPR_GAUGE_UNIT);
+    expectSheet("itemPower", SPR_POWER_ITEM);
+    expectSheet("itemShield", SPR_SHIELD_ITEM);
+    expectSheet("midBoss", SPR_MIDBOSS);
+    expectSheet("boss", SPR_BOSS);
+    expectSheet("bulletNormal", SPR_BULLET_NORMAL);
+    expectSheet("bulletSmall", SPR_BULLET_SMALL);
+    expectSheet("bulletBoss", SPR_BULLET_BOSS);
+
+    // the list the art generator draws from: every rectangle of the sheet, each once
+    EXPECT_EQ(std::size(SPR_CUTS), sheet.size());
+    for (const SNamedCut& cut : SPR_CUTS) expectSheet(cut.name, cut.rc);
+    for (const SCut& c : sheet) {
+        auto named = [&](const SNamedCut& n) { return c.name == n.name; };
+        EXPECT_EQ(std::count_if(std::begin(SPR_CUTS), std::end(SPR_CUTS), named), 1) << c.name;
+    }
+
+    // what the background cuts
+    ExpectAgrees(BG00_CITY_STRIP, CITY_STRIP);
+    ExpectAgrees(BG00_CLOUD_END, CLOUD_END);
+    ExpectAgrees(BG00_CLOUD_TILE, CLOUD_TILE);
+    ExpectAgrees(BG01_CLOUD_LEFT, CLOUD_LEFT);
+    ExpectAgrees(BG01_CLOUD_RIGHT, CLOUD_RIGHT);
+    ExpectAgrees(BG01_CLOUD_PUFF, CLOUD_PUFF);
 }
 
 TEST(ArtSeams, BackgroundsRepeatWithoutVisibleSeams)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "platform/screen.h"
 
 #include "tests/support/file_bytes.h"
 
@@ -16,7 +17,7 @@ struct SRgb {
 inline uint32_t U16(const std::vector<uint8_t>& v, size_t at) { return v[at] | (uint32_t(v[at + 1]) << 8); }
 inline uint32_t U32(const std::vector<uint8_t>& v, size_t at) { return U16(v, at) | (U16(v, at + 2) << 16); }
 
-// An 8-bit BMP file: header fields, colour table and pixels (rows top to bottom).
+// An 8-bit BMP file of the screen's size: header fields, colour table and pixels (rows top to bottom).
 struct SBmp {
     std::vector<uint8_t> bytes;
     bool bValid = false;
@@ -27,7 +28,7 @@ struct SBmp {
     std::array<uint8_t, 256> reserved{};
     std::vector<uint8_t> pixels;
 
-    uint8_t At(int x, int y) const { return pixels[size_t(y) * 640 + x]; }
+    uint8_t At(int x, int y) const { return pixels[size_t(y) * SCREEN_WIDTH + x]; }
     SRgb ColorAt(int x, int y) const { return table[At(x, y)]; }
 };
 
@@ -51,10 +52,13 @@ inline SBmp LoadBmp(const std::string& name)
         b.table[i] = {v[at + 2], v[at + 1], v[at]};
         b.reserved[i] = v[at + 3];
     }
-    if (b.nWidth != 640 || b.nHeight != 480 || b.nBitCount != 8 || v.size() < b.nOffBits + 640u * 480u) return b;
-    b.pixels.resize(640 * 480);
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) b.pixels[size_t(y) * 640 + x] = v[b.nOffBits + size_t(479 - y) * 640 + x];
+    const size_t nPixels = size_t(SCREEN_WIDTH) * SCREEN_HEIGHT;
+    if (b.nWidth != SCREEN_WIDTH || b.nHeight != SCREEN_HEIGHT || b.nBitCount != 8 || v.size() < b.nOffBits + nPixels)
+        return b;
+    b.pixels.resize(nPixels);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < SCREEN_WIDTH; ++x)
+            b.pixels[size_t(y) * SCREEN_WIDTH + x] = v[b.nOffBits + size_t(SCREEN_HEIGHT - 1 - y) * SCREEN_WIDTH + x];
     b.bValid = true;
     return b;
 }

@@ -5,21 +5,23 @@
 
 #include "game/MainFrm.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 #include "tests/background/bg_test_scene.h"
 
 using namespace bgtest;
 
 namespace {
 
-// Copies a whole 640x480 surface out, row after row.
+// Copies a whole screen-sized surface out, row after row.
 std::vector<BYTE> ReadSurface(IDirectDrawSurface* pdds) {
     DDSURFACEDESC ddsd;
     std::memset(&ddsd, 0, sizeof(ddsd));
     ddsd.dwSize = sizeof(ddsd);
     if (pdds->Lock(nullptr, &ddsd, DDLOCK_WAIT, nullptr) != DD_OK) return {};
-    std::vector<BYTE> pixels(640 * 480);
-    for (int y = 0; y < 480; ++y)
-        std::memcpy(&pixels[static_cast<size_t>(y) * 640], static_cast<BYTE*>(ddsd.lpSurface) + ptrdiff_t(y) * ddsd.lPitch, 640);
+    std::vector<BYTE> pixels(SCREEN_WIDTH * SCREEN_HEIGHT);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        std::memcpy(&pixels[static_cast<size_t>(y) * SCREEN_WIDTH],
+                    static_cast<BYTE*>(ddsd.lpSurface) + ptrdiff_t(y) * ddsd.lPitch, SCREEN_WIDTH);
     pdds->Unlock(ddsd.lpSurface);
     return pixels;
 }
@@ -29,7 +31,8 @@ bool FillSurface(IDirectDrawSurface* pdds, BYTE value) {
     std::memset(&ddsd, 0, sizeof(ddsd));
     ddsd.dwSize = sizeof(ddsd);
     if (pdds->Lock(nullptr, &ddsd, DDLOCK_WAIT, nullptr) != DD_OK) return false;
-    for (int y = 0; y < 480; ++y) std::memset(static_cast<BYTE*>(ddsd.lpSurface) + ptrdiff_t(y) * ddsd.lPitch, value, 640);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        std::memset(static_cast<BYTE*>(ddsd.lpSurface) + ptrdiff_t(y) * ddsd.lPitch, value, SCREEN_WIDTH);
     pdds->Unlock(ddsd.lpSurface);
     return true;
 }
@@ -47,12 +50,14 @@ TEST(BackgroundPictures, CloudSeaCoversEveryRowInStages0To3) {
     ASSERT_NE(pFrame->m_pddsBG01, nullptr);
 
     const std::vector<BYTE> bg00 = ReadSurface(pFrame->m_pddsBG00);
-    ASSERT_EQ(bg00.size(), 640u * 480u);
+    ASSERT_EQ(bg00.size(), size_t(SCREEN_WIDTH) * SCREEN_HEIGHT);
     DDCOLORKEY key{};
     ASSERT_EQ(pFrame->m_pddsBG00->GetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
     const BYTE keyValue = static_cast<BYTE>(key.dwColorSpaceLowValue);
     // The cloud sea is solid: no pixel of the key colour in its rows.
-    for (size_t i = 169 * 640; i < 409 * 640; ++i) ASSERT_NE(bg00[i], keyValue) << "BG00 row " << i / 640;
+    const SCutRect& tile = BG00_CLOUD_TILE;
+    for (size_t i = size_t(tile.top) * SCREEN_WIDTH; i < size_t(tile.bottom) * SCREEN_WIDTH; ++i)
+        ASSERT_NE(bg00[i], keyValue) << "BG00 row " << i / SCREEN_WIDTH;
 
     {
         CBackground bg(pFrame->m_pddsBack, pFrame->m_pddsBG00, pFrame->m_pddsBG01);
@@ -71,15 +76,16 @@ TEST(BackgroundPictures, CloudSeaCoversEveryRowInStages0To3) {
             ++nNext;
             SCOPED_TRACE(testing::Message() << "frame " << f);
             const std::vector<BYTE> screen = ReadSurface(pFrame->m_pddsBack);
-            ASSERT_EQ(screen.size(), 640u * 480u);
+            ASSERT_EQ(screen.size(), size_t(SCREEN_WIDTH) * SCREEN_HEIGHT);
             const std::vector<Drawn> tiles = ExpectedFrame(f);
-            for (int y = 0; y < 480; ++y) {
+            for (int y = 0; y < SCREEN_HEIGHT; ++y) {
                 int nSourceRow = -1;  // the last tile drawn over this row wins
                 for (const Drawn& t : tiles) {
-                    if (y >= t.y && y < t.y + 240) nSourceRow = 169 + (y - t.y);
+                    if (y >= t.y && y < t.y + tile.Height()) nSourceRow = tile.top + (y - t.y);
                 }
-                ASSERT_GE(nSourceRow, 169) << "row " << y;
-                ASSERT_EQ(0, std::memcmp(&screen[static_cast<size_t>(y) * 640], &bg00[static_cast<size_t>(nSourceRow) * 640], 640))
+                ASSERT_GE(nSourceRow, tile.top) << "row " << y;
+                ASSERT_EQ(0, std::memcmp(&screen[static_cast<size_t>(y) * SCREEN_WIDTH],
+                                         &bg00[static_cast<size_t>(nSourceRow) * SCREEN_WIDTH], SCREEN_WIDTH))
                     << "screen row " << y << " should be BG00 row " << nSourceRow;
             }
         }

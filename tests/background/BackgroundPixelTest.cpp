@@ -1,6 +1,7 @@
 // What the background leaves on the back buffer, pixel by pixel, at frames across one game.
 #include <gtest/gtest.h>
 
+#include "platform/screen.h"
 #include "tests/background/bg_test_scene.h"
 
 using namespace bgtest;
@@ -25,12 +26,13 @@ void RunAndCheck(const std::vector<int>& frames, Check check) {
 
 void ExpectScreen(const CMemorySurface& back, const std::vector<BYTE>& expected) {
     int nBad = 0;
-    for (int y = 0; y < 480 && nBad < 5; ++y) {
-        for (int x = 0; x < 640 && nBad < 5; ++x) {
-            if (back.At(x, y) != expected[static_cast<size_t>(y) * 640 + x]) {
+    for (int y = 0; y < SCREEN_HEIGHT && nBad < 5; ++y) {
+        for (int x = 0; x < SCREEN_WIDTH && nBad < 5; ++x) {
+            const BYTE v = expected[static_cast<size_t>(y) * SCREEN_WIDTH + x];
+            if (back.At(x, y) != v) {
                 ++nBad;
                 ADD_FAILURE() << "pixel (" << x << "," << y << ") is " << int(back.At(x, y)) << ", expected "
-                              << int(expected[static_cast<size_t>(y) * 640 + x]);
+                              << int(v);
             }
         }
     }
@@ -40,7 +42,7 @@ int CountRowsWhere(const CMemorySurface& back, int y0, int y1, bool (*pred)(BYTE
     int n = 0;
     for (int y = y0; y < y1; ++y) {
         bool bAll = true;
-        for (int x = 0; x < 640; ++x) bAll = bAll && pred(back.At(x, y));
+        for (int x = 0; x < SCREEN_WIDTH; ++x) bAll = bAll && pred(back.At(x, y));
         n += bAll;
     }
     return n;

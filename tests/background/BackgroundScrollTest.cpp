@@ -1,6 +1,7 @@
 // Where every layer of the background is drawn, frame by frame, and how its sprites come and go.
 #include <gtest/gtest.h>
 
+#include "platform/screen.h"
 #include "tests/background/bg_test_scene.h"
 
 using namespace bgtest;
@@ -22,7 +23,9 @@ bool Stage1Gone(const CBackground& bg) {
 }  // namespace
 
 TEST(BackgroundCreate, LayersStartAtTheirPlaces) {
-    CMemorySurface back(640, 480), bg00(640, 480), bg01(640, 480);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT);
+    CMemorySurface bg00(SCREEN_WIDTH, SCREEN_HEIGHT);
+    CMemorySurface bg01(SCREEN_WIDTH, SCREEN_HEIGHT);
     CBackground bg(&back, &bg00, &bg01);
     EXPECT_EQ(bg.m_pddsBack, &back);
     EXPECT_EQ(bg.m_pddsBG00, &bg00);

@@ -8,17 +8,17 @@ namespace {
 
 struct LayerSource {
     bool bBG01;
-    RECT rc;
+    SCutRect rc;
 };
 
 LayerSource SourceOf(ELayer layer) {
     switch (layer) {
-        case ELayer::City: return {false, {0, 0, 640, 120}};
-        case ELayer::Edge: return {false, {0, 120, 640, 169}};
-        case ELayer::Tile: return {false, {0, 169, 640, 409}};
-        case ELayer::Left: return {true, {0, 0, 225, 480}};
-        case ELayer::Puff: return {true, {226, 274, 553, 480}};
-        case ELayer::Right: return {true, {412, 0, 640, 273}};
+        case ELayer::City: return {false, BG00_CITY_STRIP};
+        case ELayer::Edge: return {false, BG00_CLOUD_END};
+        case ELayer::Tile: return {false, BG00_CLOUD_TILE};
+        case ELayer::Left: return {true, BG01_CLOUD_LEFT};
+        case ELayer::Puff: return {true, BG01_CLOUD_PUFF};
+        case ELayer::Right: return {true, BG01_CLOUD_RIGHT};
     }
     return {false, {0, 0, 0, 0}};
 }
@@ -36,8 +36,8 @@ const char* NameOf(ELayer layer) {
 }
 
 void FillPicture(CMemorySurface& surface, BYTE (*value)(int, int)) {
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) surface.Set(x, y, value(x, y));
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < SCREEN_WIDTH; ++x) surface.Set(x, y, value(x, y));
     DDCOLORKEY key{KEY, KEY};
     surface.SetColorKey(DDCKEY_SRCBLT, &key);
 }
@@ -49,24 +49,31 @@ int TileYBeforePassage(int i, int nFrame) { return -239 + (nFrame - 1 + TILE_OFF
 }  // namespace
 
 BYTE Bg00Value(int x, int row) {
-    if (row < 120) return static_cast<BYTE>(1 + (row * 7 + x / 16) % 60);
-    if (row < 122) return KEY;
+    const SCutRect& city = BG00_CITY_STRIP;
+    const SCutRect& edge = BG00_CLOUD_END;
+    const SCutRect& tile = BG00_CLOUD_TILE;
+    if (row < city.bottom) return static_cast<BYTE>(1 + (row * 7 + x / 16) % 60);
+    if (row < edge.top + 2) return KEY;
     if (row < 154) {
         // The ragged edge: more key colour towards the top.
         if (x % 64 < (154 - row) * 2) return KEY;
-        return static_cast<BYTE>(61 + (row - 120) % 30);
+        return static_cast<BYTE>(61 + (row - edge.top) % 30);
     }
-    if (row < 169) return static_cast<BYTE>(61 + (row - 120) % 30);
-    if (row < 409) return static_cast<BYTE>(100 + (row - 169 + x / 8) % 100);
+    if (row < edge.bottom) return static_cast<BYTE>(61 + (row - edge.top) % 30);
+    if (row < tile.bottom) return static_cast<BYTE>(100 + (row - tile.top + x / 8) % 100);
     return 250;
 }
 
 BYTE Bg01Value(int x, int row) {
-    if (x < 225) return x > 150 + row % 50 ? KEY : static_cast<BYTE>(200 + row % 10);
-    if (x >= 412 && row < 273) return x < 430 + row % 40 ? KEY : static_cast<BYTE>(210 + row % 10);
-    if (x >= 226 && x < 553 && row >= 274) {
-        const int dx = x - 226;
-        return dx < 10 + row % 7 || dx > 300 ? KEY : static_cast<BYTE>(220 + (row - 274) % 20);
+    const SCutRect& left = BG01_CLOUD_LEFT;
+    const SCutRect& right = BG01_CLOUD_RIGHT;
+    const SCutRect& puff = BG01_CLOUD_PUFF;
+    if (x < left.right) return x > 150 + row % 50 ? KEY : static_cast<BYTE>(200 + row % 10);
+    if (x >= right.left && row < right.bottom)
+        return x < right.left + 18 + row % 40 ? KEY : static_cast<BYTE>(210 + row % 10);
+    if (x >= puff.left && x < puff.right && row >= puff.top) {
+        const int dx = x - puff.left;
+        return dx < 10 + row % 7 || dx > 300 ? KEY : static_cast<BYTE>(220 + (row - puff.top) % 20);
     }
     return KEY;
 }
@@ -111,12 +118,18 @@ std::vector<Drawn> CScene::Decode() const {
         ELayer layer;
         if (blit.pSource == &bg00) {
             // Clipping only ever lowers the bottom, and never below the layer's top.
-            layer = blit.rcSource.bottom <= 120 ? ELayer::City : blit.rcSource.bottom <= 169 ? ELayer::Edge : ELayer::Tile;
+            const LONG bottom = blit.rcSource.bottom;
+            layer = bottom <= BG00_CITY_STRIP.bottom  ? ELayer::City
+                    : bottom <= BG00_CLOUD_END.bottom ? ELayer::Edge
+                                                      : ELayer::Tile;
         } else {
-            layer = blit.rcSource.right == 225 ? ELayer::Left : blit.rcSource.right == 553 ? ELayer::Puff : ELayer::Right;
+            const LONG right = blit.rcSource.right;
+            layer = right == BG01_CLOUD_LEFT.right   ? ELayer::Left
+                    : right == BG01_CLOUD_PUFF.right ? ELayer::Puff
+                                                     : ELayer::Right;
         }
         // Clipping at the top or left moves the source edge by as much as the sprite lies off screen.
-        const RECT rc = SourceOf(layer).rc;
+        const SCutRect rc = SourceOf(layer).rc;
         draws.push_back({layer, static_cast<int>(blit.dwX) - (blit.rcSource.left - rc.left),
                          static_cast<int>(blit.dwY) - (blit.rcSource.top - rc.top)});
     }
@@ -154,17 +167,17 @@ std::vector<Drawn> ExpectedFrame(int nFrame) {
 }
 
 std::vector<BYTE> Compose(const std::vector<Drawn>& draws) {
-    std::vector<BYTE> screen(640 * 480, SENTINEL);
+    std::vector<BYTE> screen(SCREEN_WIDTH * SCREEN_HEIGHT, SENTINEL);
     for (const Drawn& d : draws) {
         const LayerSource src = SourceOf(d.layer);
         for (int sy = src.rc.top; sy < src.rc.bottom; ++sy) {
             const int y = d.y + (sy - src.rc.top);
-            if (y < 0 || y >= 480) continue;
+            if (y < 0 || y >= SCREEN_HEIGHT) continue;
             for (int sx = src.rc.left; sx < src.rc.right; ++sx) {
                 const int x = d.x + (sx - src.rc.left);
-                if (x < 0 || x >= 640) continue;
+                if (x < 0 || x >= SCREEN_WIDTH) continue;
                 const BYTE v = src.bBG01 ? Bg01Value(sx, sy) : Bg00Value(sx, sy);
-                if (v != KEY) screen[static_cast<size_t>(y) * 640 + x] = v;
+                if (v != KEY) screen[static_cast<size_t>(y) * SCREEN_WIDTH + x] = v;
             }
         }
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/Background.h"
+#include "platform/screen.h"
 #include "tests/support/memory_surface.h"
 
 namespace bgtest {
@@ -34,9 +35,9 @@ struct Drawn {
 void PrintTo(const Drawn& d, std::ostream* os);
 
 struct CScene {
-    CMemorySurface back{640, 480, SENTINEL};
-    CMemorySurface bg00{640, 480};
-    CMemorySurface bg01{640, 480};
+    CMemorySurface back{SCREEN_WIDTH, SCREEN_HEIGHT, SENTINEL};
+    CMemorySurface bg00{SCREEN_WIDTH, SCREEN_HEIGHT};
+    CMemorySurface bg01{SCREEN_WIDTH, SCREEN_HEIGHT};
     CBackground* pBackground = nullptr;
 
     CScene();

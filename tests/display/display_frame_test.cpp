@@ -6,6 +6,7 @@
 #include "game/Tesselor.h"
 #include "platform/ddraw_testing.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 #include "tests/display/display_test_util.h"
 
 using namespace display_test;
@@ -30,8 +31,10 @@ SPicture ReadPicture(const char* name) {
         p.table.push_back(PALETTEENTRY{q[2], q[1], q[0], 0});
     }
     const BYTE* bits = &p.file[14 + 40 + 1024];
-    for (int y = 0; y < 480; ++y)
-        p.index.insert(p.index.end(), bits + (479 - y) * 640, bits + (480 - y) * 640);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+        const BYTE* row = bits + (SCREEN_HEIGHT - 1 - y) * SCREEN_WIDTH;  // rows are stored bottom-up
+        p.index.insert(p.index.end(), row, row + SCREEN_WIDTH);
+    }
     return p;
 }
 
@@ -118,14 +121,14 @@ TEST_F(DisplayFrameTest, SpritesAreCutFromTheSheetWithTheKey) {
     ASSERT_GT(keyPixels, 0);
     ASSERT_LT(keyPixels, 200 * 60);
 
-    for (int y = 0; y < 480; ++y) std::memset(b + y * bp, 42, 640);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) std::memset(b + y * bp, 42, SCREEN_WIDTH);
     ASSERT_EQ(back->BltFast(13, 17, spr, &rc, DDBLTFAST_SRCCOLORKEY), DD_OK);
     for (LONG y = 0; y < 60; ++y)
         for (LONG x = 0; x < 200; ++x) {
             const BYTE src = s[(rc.top + y) * sp + rc.left + x];
             ASSERT_EQ(b[(17 + y) * bp + 13 + x], src == 255 ? 42 : src);
             // The sheet holds its picture's colours; only its own entry 19 is not in the display palette.
-            const BYTE original = sheet.index[(rc.top + y) * 640 + rc.left + x];
+            const BYTE original = sheet.index[(rc.top + y) * SCREEN_WIDTH + rc.left + x];
             if (original != 19) {
                 ASSERT_TRUE(SameColour(sky.table[src], sheet.table[original]));
             }

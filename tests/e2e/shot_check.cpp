@@ -1,6 +1,6 @@
 // Checks a screenshot of the running game by simple facts about its pixels, for tests/e2e/play.sh.
 //
-// The screenshot is a binary PPM of the whole screen; the game's 640x480 frame is read back from the
+// The screenshot is a binary PPM of the whole screen; the game's frame is read back from the
 // centred 4:3 rectangle it was scaled into (one sample at the centre of each game pixel). What is
 // expected comes from the game's own pictures (8-bit BMP files), never from stored screenshots.
 //
@@ -23,10 +23,11 @@
 #include <unordered_set>
 #include <vector>
 
+#include "game/PictureLayout.h"
+#include "platform/screen.h"
+
 namespace {
 
-const int FRAME_WIDTH = 640;
-const int FRAME_HEIGHT = 480;
 // The screen shows the game's palette, which may differ from a picture file's own palette by a step
 // or two in a few entries.
 const int SPRITE_TOLERANCE = 6;
@@ -139,14 +140,14 @@ SImage GameFrame(const SImage& screen) {
         y0 = (screen.nHeight - h) / 2;
     }
     SImage frame;
-    frame.nWidth = FRAME_WIDTH;
-    frame.nHeight = FRAME_HEIGHT;
-    frame.pixels.resize(size_t(FRAME_WIDTH) * FRAME_HEIGHT);
-    for (int y = 0; y < FRAME_HEIGHT; ++y) {
-        const int sy = y0 + int((int64_t(2 * y + 1) * h) / (2 * FRAME_HEIGHT));
-        for (int x = 0; x < FRAME_WIDTH; ++x) {
-            const int sx = x0 + int((int64_t(2 * x + 1) * w) / (2 * FRAME_WIDTH));
-            frame.pixels[size_t(y) * FRAME_WIDTH + x] = screen.At(sx, sy);
+    frame.nWidth = SCREEN_WIDTH;
+    frame.nHeight = SCREEN_HEIGHT;
+    frame.pixels.resize(size_t(SCREEN_WIDTH) * SCREEN_HEIGHT);
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+        const int sy = y0 + int((int64_t(2 * y + 1) * h) / (2 * SCREEN_HEIGHT));
+        for (int x = 0; x < SCREEN_WIDTH; ++x) {
+            const int sx = x0 + int((int64_t(2 * x + 1) * w) / (2 * SCREEN_WIDTH));
+            frame.pixels[size_t(y) * SCREEN_WIDTH + x] = screen.At(sx, sy);
         }
     }
     return frame;
@@ -160,7 +161,7 @@ bool Near(Rgb a, Rgb b, int tolerance) {
     return true;
 }
 
-std::unordered_set<Rgb> Colours(const SImage& picture, const SRect& r) {
+std::unordered_set<Rgb> Colours(const SImage& picture, const SCutRect& r) {
     std::unordered_set<Rgb> set;
     for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) set.insert(picture.At(x, y));
@@ -184,7 +185,7 @@ struct SSprite {
     std::vector<SPixel> pixels;
 };
 
-SSprite CutSprite(const SImage& sheet, const SRect& r, Rgb key) {
+SSprite CutSprite(const SImage& sheet, const SCutRect& r, Rgb key) {
     SSprite sprite;
     sprite.nWidth = r.right - r.left;
     sprite.nHeight = r.bottom - r.top;
@@ -215,7 +216,7 @@ SFound FindSprite(const SImage& frame, const SSprite& sprite, const SRect& area,
             int probed = 0, probeHits = 0;
             for (const auto& p : probes) {
                 const int fx = x + p.dx, fy = y + p.dy;
-                if (fx < 0 || fy < 0 || fx >= FRAME_WIDTH || fy >= FRAME_HEIGHT) continue;
+                if (fx < 0 || fy < 0 || fx >= SCREEN_WIDTH || fy >= SCREEN_HEIGHT) continue;
                 ++probed;
                 probeHits += Near(frame.At(fx, fy), p.colour, SPRITE_TOLERANCE) ? 1 : 0;
             }
@@ -223,7 +224,7 @@ SFound FindSprite(const SImage& frame, const SSprite& sprite, const SRect& area,
             long on = 0, hits = 0;
             for (const auto& p : sprite.pixels) {
                 const int fx = x + p.dx, fy = y + p.dy;
-                if (fx < 0 || fy < 0 || fx >= FRAME_WIDTH || fy >= FRAME_HEIGHT) continue;
+                if (fx < 0 || fy < 0 || fx >= SCREEN_WIDTH || fy >= SCREEN_HEIGHT) continue;
                 ++on;
                 hits += Near(frame.At(fx, fy), p.colour, SPRITE_TOLERANCE) ? 1 : 0;
             }
@@ -237,7 +238,7 @@ SFound FindSprite(const SImage& frame, const SSprite& sprite, const SRect& area,
 }
 
 int CheckPicture(const SImage& frame, const SImage& picture) {
-    if (picture.nWidth != FRAME_WIDTH || picture.nHeight != FRAME_HEIGHT) return 2;
+    if (picture.nWidth != SCREEN_WIDTH || picture.nHeight != SCREEN_HEIGHT) return 2;
     long same = 0;
     for (size_t i = 0; i < frame.pixels.size(); ++i) same += Near(frame.pixels[i], picture.pixels[i], 24) ? 1 : 0;
     const double share = double(same) / double(frame.pixels.size());
@@ -245,22 +246,20 @@ int CheckPicture(const SImage& frame, const SImage& picture) {
     return share >= 0.9 ? 0 : 1;
 }
 
-// The key colour: rows 120 and 121 of BG00 hold nothing else.
-Rgb KeyColour(const SImage& bg00) { return bg00.At(0, 120); }
+// The key colour: the top two rows of the cloud sea's edge hold nothing else.
+Rgb KeyColour(const SImage& bg00) { return bg00.At(0, BG00_CLOUD_END.top); }
 
-std::unordered_set<Rgb> CloudColours(const SImage& bg00) { return Colours(bg00, {0, 169, 640, 409}); }
+std::unordered_set<Rgb> CloudColours(const SImage& bg00) { return Colours(bg00, BG00_CLOUD_TILE); }
 
 int CheckPlay(const SImage& frame, const SImage& bg00, const SImage& spr) {
     const Rgb key = KeyColour(bg00);
-    const double cloud = Share(frame, CloudColours(bg00), {0, 0, FRAME_WIDTH, FRAME_HEIGHT});
+    const double cloud = Share(frame, CloudColours(bg00), {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
 
     // The craft in any of its five bank frames, in the lower part of the screen.
-    const SRect craftFrames[] = {{115, 62, 160, 114}, {61, 62, 104, 114}, {171, 62, 214, 114},
-                                 {7, 62, 50, 114},    {225, 62, 268, 114}};
     SFound craft;
     int bank = -1;
     for (int i = 0; i < 5; ++i) {
-        const SFound f = FindSprite(frame, CutSprite(spr, craftFrames[i], key), {0, 240, 600, 440}, 0);
+        const SFound f = FindSprite(frame, CutSprite(spr, SPR_CRAFT[i], key), {0, 240, 600, 440}, 0);
         if (f.score > craft.score) {
             craft = f;
             bank = i;
@@ -268,13 +267,14 @@ int CheckPlay(const SImage& frame, const SImage& bg00, const SImage& spr) {
     }
     // Level-1 shots above the craft, and enemies of kind A anywhere.
     std::vector<SFound> shots;
-    FindSprite(frame, CutSprite(spr, {7, 131, 23, 141}, key), {0, 0, 624, 470}, 0.9, &shots);
-    const SFound enemyA = FindSprite(frame, CutSprite(spr, {6, 305, 51, 357}, key), {-40, -50, 635, 475}, 0);
+    FindSprite(frame, CutSprite(spr, SPR_SHOT[0], key), {0, 0, 624, 470}, 0.9, &shots);
+    const SFound enemyA = FindSprite(frame, CutSprite(spr, SPR_ENEMY[0], key), {-40, -50, 635, 475}, 0);
 
-    // The shield gauge: how many 3-pixel units stand in a row from x 64 on.
-    const SSprite unit = CutSprite(spr, {197, 17, 200, 30}, key);
+    // The shield gauge: how many units stand side by side from x 64 on.
+    const SSprite unit = CutSprite(spr, SPR_GAUGE_UNIT, key);
+    const int step = SPR_GAUGE_UNIT.Width();
     int shield = 0;
-    while (shield < 20 && FindSprite(frame, unit, {64 + 3 * shield, 453, 64 + 3 * shield, 453}, 0).score >= 0.8)
+    while (shield < 20 && FindSprite(frame, unit, {64 + step * shield, 453, 64 + step * shield, 453}, 0).score >= 0.8)
         ++shield;
 
     std::printf("cloud=%.3f craft_x=%d craft_y=%d craft_bank=%d craft_match=%.3f shots=%zu enemy_a_match=%.3f "
@@ -285,12 +285,12 @@ int CheckPlay(const SImage& frame, const SImage& bg00, const SImage& spr) {
 }
 
 int CheckCity(const SImage& frame, const SImage& bg00) {
-    std::unordered_set<Rgb> city = Colours(bg00, {0, 0, 640, 120});
+    std::unordered_set<Rgb> city = Colours(bg00, BG00_CITY_STRIP);
     for (Rgb c : CloudColours(bg00)) city.erase(c);
     city.erase(KeyColour(bg00));
-    const double all = Share(frame, city, {0, 0, FRAME_WIDTH, FRAME_HEIGHT});
-    const double top = Share(frame, city, {0, 0, FRAME_WIDTH, FRAME_HEIGHT / 2});
-    const double bottom = Share(frame, city, {0, FRAME_HEIGHT / 2, FRAME_WIDTH, FRAME_HEIGHT});
+    const double all = Share(frame, city, {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
+    const double top = Share(frame, city, {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT / 2});
+    const double bottom = Share(frame, city, {0, SCREEN_HEIGHT / 2, SCREEN_WIDTH, SCREEN_HEIGHT});
     std::printf("city=%.3f city_top_half=%.3f city_bottom_half=%.3f\n", all, top, bottom);
     // The edge of the cloud sea comes down from the top: the city shows above it first.
     return all >= 0.15 && top > bottom ? 0 : 1;
@@ -347,8 +347,8 @@ int main(int argc, char** argv) {
     const SImage frame = GameFrame(screen);
     std::vector<SImage> pictures(size_t(argc - 3));
     for (int i = 3; i < argc; ++i) {
-        if (!ReadBmp(argv[i], &pictures[size_t(i - 3)]) || pictures[size_t(i - 3)].nWidth < FRAME_WIDTH ||
-            pictures[size_t(i - 3)].nHeight < FRAME_HEIGHT) {
+        if (!ReadBmp(argv[i], &pictures[size_t(i - 3)]) || pictures[size_t(i - 3)].nWidth < SCREEN_WIDTH ||
+            pictures[size_t(i - 3)].nHeight < SCREEN_HEIGHT) {
             std::fprintf(stderr, "shot_check: cannot read the picture %s\n", argv[i]);
             return 2;
         }

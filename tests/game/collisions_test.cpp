@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 #include "tests/game/enemy_sheet.h"
 
 namespace {
@@ -38,8 +39,8 @@ public:
 
 // A game world with its craft at (300, 400) and two counting sounds.
 struct TestGame {
-    CMemorySurface back{640, 480, 0};
-    CMemorySurface sheet{640, 480};
+    CMemorySurface back{SCREEN_WIDTH, SCREEN_HEIGHT, 0};
+    CMemorySurface sheet{SCREEN_WIDTH, SCREEN_HEIGHT};
     FakeSound explosion;
     FakeSound hit;
     CGameWorld world{&back, &sheet};
@@ -53,19 +54,19 @@ struct TestGame {
         EXPECT_EQ(explosion.m_nRewinds + hit.m_nRewinds, 0) << "a playing sound is not rewound";
     }
     CSprite* Enemy(int nSlot, int x, int y, int nHP, int nDrop = DROP_NONE) {
-        CSprite* p = new CSprite(&back, &sheet, {6, 305, 51, 357}, x, y);
+        CSprite* p = new CSprite(&back, &sheet, ToRect(SPR_ENEMY[0]), x, y);
         p->m_nHP = nHP;
         p->m_nDrop = nDrop;
         world.m_pEnemies[nSlot] = p;
         return p;
     }
     CSprite* Shot(int nSlot, int x, int y) {
-        CSprite* p = new CSprite(&back, &sheet, {7, 131, 23, 141}, x, y);
+        CSprite* p = new CSprite(&back, &sheet, ToRect(SPR_SHOT[0]), x, y);
         world.m_pShots[nSlot] = p;
         return p;
     }
     CSprite* Bullet(int nSlot, int x, int y) {
-        CSprite* p = new CSprite(&back, &sheet, {202, 376, 209, 383}, x, y);
+        CSprite* p = new CSprite(&back, &sheet, ToRect(SPR_BULLET_NORMAL), x, y);
         world.m_pBullets[nSlot] = p;
         return p;
     }

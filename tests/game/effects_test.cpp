@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 #include "tests/game/test_sheet.h"
 
 namespace {
@@ -14,7 +15,8 @@ const int EX_X = 200, EX_Y = 150;
 
 class EffectsTest : public ::testing::Test {
 protected:
-    EffectsTest() : back(640, 480, BACKGROUND), sheet(640, 480), world(&back, &sheet) {
+    EffectsTest()
+        : back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND), sheet(SCREEN_WIDTH, SCREEN_HEIGHT), world(&back, &sheet) {
         PaintTestSheet(sheet);
         world.CreatePlayer();
     }
@@ -79,7 +81,7 @@ TEST_F(EffectsTest, BigExplosionShowsTenFramesFourStepsEachEndingOffTheRow) {
     const auto seen = RunExplosion(pSlot, &CGameWorld::AnimateBigExplosions, SHEET_BIG_EXPLOSION, 100);
     EXPECT_EQ(seen, EachFrameHeld(10, 4));
     EXPECT_EQ(pSlot, nullptr);
-    // The last step drew the tenth frame, cut from (559,352)-(620,413), whole.
+    // The last step drew the tenth frame, the one above the row, whole.
     EXPECT_EQ(back.Count(SHEET_BIG_EXPLOSION + 9), 61 * 61);
 }
 
@@ -185,7 +187,7 @@ TEST_F(EffectsTest, ANewItemReplacesOnlyItsOwnKind) {
 // Left edges of the drawn gauge units along row 453, read from the back buffer.
 std::vector<int> UnitEdges(const CMemorySurface& back) {
     std::vector<int> edges;
-    for (int x = 0; x < 640; ++x)
+    for (int x = 0; x < back.Width(); ++x)
         if (back.At(x, 453) == SHEET_GAUGE_UNIT && (x - 64) % 3 == 0) edges.push_back(x);
     return edges;
 }

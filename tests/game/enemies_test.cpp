@@ -7,16 +7,17 @@
 
 #include "game/GameWorld.h"
 #include "platform/crt_rand.h"
+#include "platform/screen.h"
 #include "tests/game/enemy_sheet.h"
 
 namespace {
 
-const RECT RC_SMALL_ENEMY = {6, 305, 51, 357};
+const RECT RC_SMALL_ENEMY = ToRect(SPR_ENEMY[0]);
 
 // A game world drawing onto an in-memory back buffer from the test sheet.
 struct TestWorld {
-    CMemorySurface back{640, 480, 0};
-    CMemorySurface sheet{640, 480};
+    CMemorySurface back{SCREEN_WIDTH, SCREEN_HEIGHT, 0};
+    CMemorySurface sheet{SCREEN_WIDTH, SCREEN_HEIGHT};
     CGameWorld world{&back, &sheet};
     TestWorld() { PaintEnemySheet(sheet); }
 };
@@ -42,7 +43,7 @@ CSprite* PutShooter(CGameWorld& w, int nSlot, int nFire, int nPhase, int x = 100
 }
 
 void PutBullet(CGameWorld& w, int nSlot, int x = 300, int y = 100, int nDirection = 0) {
-    CSprite* p = new CSprite(w.m_pddsBack, w.m_pddsSprites, {202, 376, 209, 383}, x, y);
+    CSprite* p = new CSprite(w.m_pddsBack, w.m_pddsSprites, ToRect(SPR_BULLET_NORMAL), x, y);
     p->m_nMove = nDirection;
     w.m_pBullets[nSlot] = p;
 }

@@ -14,6 +14,7 @@
 #include "game/Tesselor.h"
 #include "platform/crt_rand.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 #include "tests/game/enemy_sheet.h"
 #include "tests/game/world_digest.h"
 
@@ -134,8 +135,8 @@ void ExpectGolden(const Recorded& r, bool bPixels) {
 // onto a back buffer cleared at the start of every frame.
 TEST(GoldenGame, WorldStateAndDrawing) {
     crt::rand_reset_for_testing();
-    CMemorySurface back(640, 480, 0);
-    CMemorySurface sheet(640, 480);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, 0);
+    CMemorySurface sheet(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintEnemySheet(sheet);
     CGameWorld w(&back, &sheet);
     w.CreatePlayer();
@@ -156,8 +157,8 @@ TEST(GoldenGame, WorldStateAndDrawing) {
         w.AnimateExplosions();
         if (IsCheckpoint(nFrame)) {
             Fnv1a pixels;
-            for (int y = 0; y < 480; ++y)
-                for (int x = 0; x < 640; ++x) {
+            for (int y = 0; y < back.Height(); ++y)
+                for (int x = 0; x < back.Width(); ++x) {
                     const BYTE v = back.At(x, y);
                     pixels.AddBytes(&v, 1);
                 }

@@ -5,6 +5,7 @@
 #include "game/GameWorld.h"
 #include "game/MainFrm.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 #include "tests/game/test_sheet.h"
 
 namespace {
@@ -26,8 +27,8 @@ RECT BoxOf(const CMemorySurface& s, BYTE v, RECT within) {
 }
 
 TEST(PlayerScript, TwoHundredFramesHoldingRightAndFiring) {
-    CMemorySurface back(640, 480, BACKGROUND);
-    CMemorySurface sheet(640, 480);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    CMemorySurface sheet(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintTestSheet(sheet);
     CGameWorld world(&back, &sheet);
     world.CreatePlayer();
@@ -51,7 +52,7 @@ TEST(PlayerScript, TwoHundredFramesHoldingRightAndFiring) {
 
         if (frame == 15) {
             // The first shot left at x 314 and has moved up 15 times.
-            const RECT box = BoxOf(back, SHEET_SHOT, {0, 0, 640, 480});
+            const RECT box = BoxOf(back, SHEET_SHOT, {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT});
             EXPECT_EQ(box.left, 314);
             EXPECT_EQ(box.top, 253);
             EXPECT_EQ(box.right, 330);
@@ -62,12 +63,12 @@ TEST(PlayerScript, TwoHundredFramesHoldingRightAndFiring) {
     // On screen now: the shots of frames 181 (20 moves up) and 161 (40 moves up), both fired from
     // x 595; the earlier ones have flown off the top.
     EXPECT_EQ(back.Count(SHEET_SHOT), 2 * 16 * 10);
-    const RECT upper = BoxOf(back, SHEET_SHOT, {0, 0, 640, 100});
+    const RECT upper = BoxOf(back, SHEET_SHOT, {0, 0, SCREEN_WIDTH, 100});
     EXPECT_EQ(upper.left, 609);
     EXPECT_EQ(upper.top, 3);
     EXPECT_EQ(upper.right, 625);
     EXPECT_EQ(upper.bottom, 13);
-    const RECT lower = BoxOf(back, SHEET_SHOT, {0, 100, 640, 480});
+    const RECT lower = BoxOf(back, SHEET_SHOT, {0, 100, SCREEN_WIDTH, SCREEN_HEIGHT});
     EXPECT_EQ(lower.left, 609);
     EXPECT_EQ(lower.top, 203);
     EXPECT_EQ(lower.right, 625);

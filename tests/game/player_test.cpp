@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/GameWorld.h"
+#include "platform/screen.h"
 #include "tests/game/test_sheet.h"
 
 namespace {
@@ -12,7 +13,8 @@ const BYTE BACKGROUND = 0;
 
 class PlayerTest : public ::testing::Test {
 protected:
-    PlayerTest() : back(640, 480, BACKGROUND), sheet(640, 480), world(&back, &sheet) {
+    PlayerTest()
+        : back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND), sheet(SCREEN_WIDTH, SCREEN_HEIGHT), world(&back, &sheet) {
         PaintTestSheet(sheet);
         world.CreatePlayer();
     }
@@ -24,7 +26,7 @@ protected:
     }
 
     CSprite* PlaceShot(int n, int y) {
-        world.m_pShots[n] = new CSprite(&back, &sheet, RECT{7, 131, 23, 141}, 100 + 20 * n, y);
+        world.m_pShots[n] = new CSprite(&back, &sheet, ToRect(SPR_SHOT[0]), 100 + 20 * n, y);
         return world.m_pShots[n];
     }
 
@@ -302,7 +304,7 @@ TEST_F(PlayerTest, WithoutTheCraftNothingMovesOrIsDrawn) {
     EXPECT_EQ(pShot->GetY(), 393);
     for (int n = 1; n < MAX_SHOTS; ++n) EXPECT_EQ(world.m_pShots[n], nullptr);
     EXPECT_EQ(back.m_nBltCalls, nCalls);
-    EXPECT_EQ(back.Count(BACKGROUND), 640 * 480);
+    EXPECT_EQ(back.Count(BACKGROUND), SCREEN_WIDTH * SCREEN_HEIGHT);
     world.DestroyPlayer();  // a second time does nothing
     world.DestroyShot(-1);
     world.DestroyShot(MAX_SHOTS);

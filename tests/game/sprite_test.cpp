@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/Sprite.h"
+#include "platform/screen.h"
 #include "tests/support/memory_surface.h"
 
 namespace {
@@ -24,7 +25,7 @@ void PaintPattern(CMemorySurface& s) {
 
 // The box holding every pixel that is not the background, or an empty box.
 RECT ChangedBox(const CMemorySurface& s) {
-    RECT box{640, 480, 0, 0};
+    RECT box{s.Width(), s.Height(), 0, 0};
     for (int y = 0; y < s.Height(); ++y)
         for (int x = 0; x < s.Width(); ++x)
             if (s.At(x, y) != BACKGROUND) {
@@ -50,8 +51,8 @@ class SpriteClipTest : public ::testing::TestWithParam<ClipCase> {};
 
 TEST_P(SpriteClipTest, CopiesExactlyTheVisiblePartOfTheFrame) {
     const ClipCase& c = GetParam();
-    CMemorySurface back(640, 480, BACKGROUND);
-    CMemorySurface source(640, 480);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    CMemorySurface source(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintPattern(source);
 
     CSprite sprite(&back, &source, c.rc, c.x, c.y);
@@ -63,8 +64,8 @@ TEST_P(SpriteClipTest, CopiesExactlyTheVisiblePartOfTheFrame) {
     // pixel; every other screen pixel is untouched.
     const int w = c.rc.right - c.rc.left, h = c.rc.bottom - c.rc.top;
     int nMismatches = 0;
-    for (int py = 0; py < 480; ++py) {
-        for (int px = 0; px < 640; ++px) {
+    for (int py = 0; py < back.Height(); ++py) {
+        for (int px = 0; px < back.Width(); ++px) {
             BYTE expected = BACKGROUND;
             const int fx = px - c.x, fy = py - c.y;
             if (c.bDrawn && fx >= 0 && fx < w && fy >= 0 && fy < h) {
@@ -110,8 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ClipCase>& info) { return std::string(info.param.name); });
 
 TEST(SpriteDraw, KeyPixelsLeaveTheBackBufferAsItWas) {
-    CMemorySurface back(640, 480, 77);
-    CMemorySurface source(640, 480);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, 77);
+    CMemorySurface source(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintPattern(source);
     CSprite sprite(&back, &source, RECT{20, 30, 70, 60}, 5, 6);
     sprite.Draw(0);
@@ -129,7 +130,7 @@ TEST(SpriteDraw, KeyPixelsLeaveTheBackBufferAsItWas) {
 
 TEST(SpriteDraw, FramesWiderThanTheScreenAreCutShortOnTheRight) {
     // Width is taken before clipping, so a frame wider than the screen loses its overhang twice.
-    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
     CMemorySurface source(800, 20, 9);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 700, 10}, -20, 0);
@@ -141,8 +142,8 @@ TEST(SpriteDraw, FramesWiderThanTheScreenAreCutShortOnTheRight) {
 }
 
 TEST(Sprite, StartsAtFrameZeroWithItsCountersClear) {
-    CMemorySurface back(640, 480);
-    CSprite sprite(&back, &back, RECT{115, 62, 160, 114}, 300, 400);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT);
+    CSprite sprite(&back, &back, ToRect(SPR_CRAFT[0]), 300, 400);
     EXPECT_EQ(sprite.GetFrame(), 0);
     EXPECT_EQ(sprite.GetLastFrame(), 0);
     EXPECT_EQ(sprite.GetX(), 300);
@@ -185,8 +186,8 @@ BYTE DrawnFrame(CSprite& sprite, CMemorySurface& back, int nFrame) {
 }
 
 TEST(Sprite, TenthAndLaterAddedFramesReplaceFrameNine) {
-    CMemorySurface back(640, 480, BACKGROUND);
-    CMemorySurface source(640, 480);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    CMemorySurface source(SCREEN_WIDTH, SCREEN_HEIGHT);
     PaintSquares(source);
     CSprite sprite(&back, &source, RECT{0, 0, 5, 5}, 20, 20);
     for (int i = 1; i <= 12; ++i) sprite.AddFrame(10 * i, 0, 10 * i + 5, 5);
@@ -196,8 +197,8 @@ TEST(Sprite, TenthAndLaterAddedFramesReplaceFrameNine) {
 }
 
 TEST(Sprite, SizeComesFromFrameZeroWhicheverFrameIsDrawn) {
-    CMemorySurface back(640, 480, BACKGROUND);
-    CMemorySurface source(640, 480);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    CMemorySurface source(SCREEN_WIDTH, SCREEN_HEIGHT);
     source.Fill(3);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 45, 52}, 100, 200);
@@ -210,8 +211,8 @@ TEST(Sprite, SizeComesFromFrameZeroWhicheverFrameIsDrawn) {
 }
 
 TEST(Sprite, UndefinedOrOutOfRangeFramesDrawNothing) {
-    CMemorySurface back(640, 480, BACKGROUND);
-    CMemorySurface source(640, 480, 3);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    CMemorySurface source(SCREEN_WIDTH, SCREEN_HEIGHT, 3);
     source.SetSourceKey(KEY);
     CSprite sprite(&back, &source, RECT{0, 0, 10, 10}, 5, 5);
     sprite.Draw(5);  // never defined: an empty rectangle, refused by the copy
@@ -220,12 +221,12 @@ TEST(Sprite, UndefinedOrOutOfRangeFramesDrawNothing) {
     sprite.Draw(10);
     sprite.Draw(1000000);
     EXPECT_EQ(back.m_nBltCalls, 1);
-    EXPECT_EQ(back.Count(BACKGROUND), 640 * 480);
+    EXPECT_EQ(back.Count(BACKGROUND), SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 
 TEST(Sprite, MissingSurfacesDrawNothing) {
-    CMemorySurface back(640, 480, BACKGROUND);
-    CMemorySurface source(640, 480, 3);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
+    CMemorySurface source(SCREEN_WIDTH, SCREEN_HEIGHT, 3);
     source.SetSourceKey(KEY);
     CSprite noDest(nullptr, &source, RECT{0, 0, 10, 10}, 5, 5);
     noDest.Draw(0);
@@ -233,11 +234,11 @@ TEST(Sprite, MissingSurfacesDrawNothing) {
     noSource.Draw(0);
     CSprite::BltClipped(nullptr, nullptr, 0, 0, RECT{0, 0, 10, 10});
     EXPECT_EQ(back.m_nBltCalls, 0);
-    EXPECT_EQ(back.Count(BACKGROUND), 640 * 480);
+    EXPECT_EQ(back.Count(BACKGROUND), SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 
 TEST(Sprite, DestroyFreesTheSpriteAlone) {
-    CMemorySurface back(640, 480, BACKGROUND);
+    CMemorySurface back(SCREEN_WIDTH, SCREEN_HEIGHT, BACKGROUND);
     CSprite* pSprite = new CSprite(&back, &back, RECT{0, 0, 10, 10}, 5, 5);
     pSprite->Destroy();
     // The surfaces are only borrowed.

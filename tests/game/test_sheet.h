@@ -16,5 +16,5 @@ const BYTE SHEET_SHIELD_ITEM = 51;
 const BYTE SHEET_GAUGE_FRAME = 60;
 const BYTE SHEET_GAUGE_UNIT = 61;
 
-// Fills a 640x480 surface as above and sets its colour key.
+// Fills a screen-sized surface as above and sets its colour key.
 void PaintTestSheet(CMemorySurface& sheet);

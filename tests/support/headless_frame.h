@@ -8,6 +8,7 @@
 #include "game/Tesselor.h"
 #include "platform/ddraw_testing.h"
 #include "platform/headless.h"
+#include "platform/screen.h"
 
 // A fresh start of the frame as the program makes it: the whole set-up runs inside. Null when the
 // window could not be made (the frame is then gone).
@@ -27,13 +28,13 @@ inline void CloseHeadlessFrame(HWND hWnd) {
     headless::Reset();
 }
 
-// Whether the last presented frame shows exactly this 640x480 picture surface.
+// Whether the last presented frame shows exactly this screen-sized picture surface.
 inline bool PresentedEquals(IDirectDrawSurface* pdds) {
     LONG lPitch = 0;
     const BYTE* pPixels = ddraw_testing::Pixels(pdds, &lPitch);
     const std::vector<BYTE>& shown = headless::PresentedPixels();
-    if (pPixels == nullptr || shown.size() != 640u * 480u) return false;
-    for (int y = 0; y < 480; ++y)
-        if (std::memcmp(&shown[size_t(y) * 640], pPixels + y * lPitch, 640) != 0) return false;
+    if (pPixels == nullptr || shown.size() != size_t(SCREEN_WIDTH) * SCREEN_HEIGHT) return false;
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        if (std::memcmp(&shown[size_t(y) * SCREEN_WIDTH], pPixels + y * lPitch, SCREEN_WIDTH) != 0) return false;
     return true;
 }

@@ -9,10 +9,11 @@
 #include "DetMath.h"
 #include "Dither.h"
 #include "Noise.h"
+#include "game/PictureLayout.h"
 
 namespace {
 
-const int W = 640, H = 120;
+const int W = BG00_CITY_STRIP.Width(), H = BG00_CITY_STRIP.Height();
 
 const SColor ASPHALT = {66, 68, 74}, ASPHALT_LIGHT = {82, 84, 90}, DASH = {196, 192, 170};
 const SColor SIDEWALK = {146, 144, 136}, KERB = {172, 170, 160};

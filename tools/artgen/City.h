@@ -1,4 +1,4 @@
-// The city seen from far above: a 640 x 120 strip that repeats vertically without a seam.
+// The city seen from far above: the strip BG00_CITY_STRIP, which repeats vertically without a seam.
 #pragma once
 #include "Canvas.h"
 

@@ -8,23 +8,25 @@
 #include "Dither.h"
 #include "Noise.h"
 #include "Pictures.h"
+#include "game/PictureLayout.h"
+#include "platform/screen.h"
 
 namespace {
 
-const int TILE_H = 240;
-const int CITY_H = 120;
-const int EDGE_TOP = 120;  // first row of the edge strip (all key, as is the next)
-const int EDGE_SOLID = 154; // first row of solid cloud
-const int TILE_TOP = 169;
+const int W = SCREEN_WIDTH;
+const int TILE_H = BG00_CLOUD_TILE.Height();
+const int EDGE_TOP = BG00_CLOUD_END.top; // first row of the edge strip (all key, as is the next)
+const int EDGE_SOLID = 154;               // first row of solid cloud
+const int TILE_TOP = BG00_CLOUD_TILE.top;
 
 // The cloud-sea texture: its brightness for tile rows 0..239.
 std::vector<float> SeaShade()
 {
-    CCloudField sea(640, TILE_H, 0, TILE_H);
+    CCloudField sea(W, TILE_H, 0, TILE_H);
     // The sea runs on past both sides of the screen: no cloud edge falls away there.
     sea.SetSolidSides(true, true);
     sea.AddFloor(2, 12, 60, 0x5EAu);
-    ScatterCumulus(sea, 0, 0, 640, TILE_H, 1.0, 0.92, 0xC10Du);
+    ScatterCumulus(sea, 0, 0, W, TILE_H, 1.0, 0.92, 0xC10Du);
     sea.Soften(2);
     sea.AddTexture(0.9, 7.5, 0x7E47u);
     return sea.Shade();
@@ -40,7 +42,7 @@ struct SEdge {
 SEdge BuildEdge()
 {
     const int H = TILE_TOP - EDGE_TOP;
-    SEdge e{std::vector<uint8_t>(size_t(640) * H, 0), std::vector<float>(size_t(640) * H, 0.0f)};
+    SEdge e{std::vector<uint8_t>(size_t(W) * H, 0), std::vector<float>(size_t(W) * H, 0.0f)};
     CRandom rnd(0xED6Eu);
     struct SBillow {
         double x, y, r;
@@ -54,7 +56,7 @@ SEdge BuildEdge()
     }
     const double lx = -0.5, ly = -0.72, lz = 0.48;
     for (int y = EDGE_TOP; y < TILE_TOP; ++y)
-        for (int x = 0; x < 640; ++x) {
+        for (int x = 0; x < W; ++x) {
             bool bCloud = y >= EDGE_SOLID;
             double wobble = (FractalNoise(x, y, 6, 2, 0, 0, 0xB1u) - 0.5) * 4.0;
             // the billow nearest the viewer here shades the pixel like a ball lit from the upper left
@@ -72,7 +74,7 @@ SEdge BuildEdge()
                 }
             }
             if (y < EDGE_TOP + 2) bCloud = false;
-            size_t k = size_t(y - EDGE_TOP) * 640 + x;
+            size_t k = size_t(y - EDGE_TOP) * W + x;
             e.aCloud[k] = bCloud;
             // fade out towards the solid sea, so that row 164 is the plain texture
             double fade = Clamp((158.0 - y) / 14.0, 0.0, 1.0);
@@ -85,20 +87,20 @@ SEdge BuildEdge()
 
 CCanvas BuildBackground00()
 {
-    CCanvas bg(640, 480);
-    DrawCityStrip(bg, 0, 0);
+    CCanvas bg(SCREEN_WIDTH, SCREEN_HEIGHT);
+    DrawCityStrip(bg, BG00_CITY_STRIP.left, BG00_CITY_STRIP.top);
 
     const std::vector<float> shade = SeaShade();
     const std::vector<SColor>& ramp = CloudRamp();
     auto seaPixel = [&](int x, int tileRow, double extra) {
         tileRow = ((tileRow % TILE_H) + TILE_H) % TILE_H;
-        double v = shade[size_t(tileRow) * 640 + x] + extra;
+        double v = shade[size_t(tileRow) * W + x] + extra;
         return DitherRamp(ramp, Clamp(v, 0.0, 1.0), x, tileRow);
     };
 
     // the tile, and below it (unused by the game) its continuation
-    for (int y = TILE_TOP; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) bg.Set(x, y, seaPixel(x, y - TILE_TOP, 0));
+    for (int y = TILE_TOP; y < SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < W; ++x) bg.Set(x, y, seaPixel(x, y - TILE_TOP, 0));
 
     // the edge strip: BG00 row y shows tile row y + 75, so that row 164 meets tile row 0 seamlessly;
     // its billows are lit on the sides that face the light
@@ -108,11 +110,11 @@ CCanvas BuildBackground00()
     auto m = [&](int x, int y) -> double {
         if (y < 0) return 0;
         if (y >= H) return 1;
-        x = ClampInt(x, 0, 639);
-        return mask[size_t(y) * 640 + x];
+        x = ClampInt(x, 0, W - 1);
+        return mask[size_t(y) * W + x];
     };
     for (int y = 0; y < H; ++y)
-        for (int x = 0; x < 640; ++x) {
+        for (int x = 0; x < W; ++x) {
             if (!m(x, y)) {
                 bg.SetKey(x, EDGE_TOP + y);
                 continue;
@@ -129,7 +131,7 @@ CCanvas BuildBackground00()
             double near = 1.0 - sum / 49.0; // 0 deep inside, about 0.5 at the edge
             double gl = std::sqrt(gx * gx + gy * gy);
             double facing = gl > 1e-9 ? (-gx * -0.57 + -gy * -0.82) / gl : 0.0;
-            double extra = near * 2.0 * (0.5 * facing + 0.12) + edge.aLight[size_t(y) * 640 + x];
+            double extra = near * 2.0 * (0.5 * facing + 0.12) + edge.aLight[size_t(y) * W + x];
             bg.Set(x, EDGE_TOP + y, seaPixel(x, EDGE_TOP + y + 75, extra));
         }
     return bg;

@@ -3,10 +3,11 @@
 #include "Effects.h"
 #include "Pictures.h"
 #include "Vista.h"
+#include "platform/screen.h"
 
 CCanvas BuildEnd(const CFontFace& font)
 {
-    CCanvas end(640, 480, SColor{0, 0, 0});
+    CCanvas end(SCREEN_WIDTH, SCREEN_HEIGHT, SColor{0, 0, 0});
     const std::vector<SColor> sky = {{12, 6, 18},   {32, 12, 34},  {62, 20, 40},   {104, 32, 40},
                                      {156, 54, 38}, {206, 92, 44}, {240, 140, 60}, {252, 190, 100}};
     const std::vector<SColor> clouds = {{40, 34, 56},    {62, 52, 78},    {90, 74, 98},   {124, 98, 112},

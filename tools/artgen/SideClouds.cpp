@@ -1,10 +1,12 @@
-// BG01: the clouds of the city stage, on key: a bank along the left edge (0,0)-(225,480), a bank along
-// the right edge (412,0)-(640,273), and a single cloud (226,274)-(553,480) that both drifting puffs share.
-// The rest of the picture is never cut and stays key.
+// BG01: the clouds of the city stage, on key: a bank along the left edge (BG01_CLOUD_LEFT), a bank
+// along the right edge (BG01_CLOUD_RIGHT), and a single cloud (BG01_CLOUD_PUFF) that both drifting
+// puffs share. The rest of the picture is never cut and stays key.
 #include "Clouds.h"
 #include "DetMath.h"
 #include "Dither.h"
 #include "Pictures.h"
+#include "game/PictureLayout.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -57,37 +59,38 @@ void BuildBank(CCloudField& f, double xBase, double xSpread, double rMin, double
 
 CCanvas BuildBackground01()
 {
-    CCanvas bg(640, 480); // all key
+    CCanvas bg(SCREEN_WIDTH, SCREEN_HEIGHT); // all key
 
-    CCloudField left(225, 480, 0, 0);
+    CCloudField left(BG01_CLOUD_LEFT.Width(), BG01_CLOUD_LEFT.Height(), 0, 0);
     left.SetSolidSides(true, false);
     BuildBank(left, 48, 52, 40, 74, 5, 0x1EF7u);
-    PaintPiece(bg, left, 0, 0);
+    PaintPiece(bg, left, BG01_CLOUD_LEFT.left, BG01_CLOUD_LEFT.top);
 
-    CCloudField right(228, 273, 0, 0);
+    CCloudField right(BG01_CLOUD_RIGHT.Width(), BG01_CLOUD_RIGHT.Height(), 0, 0);
     right.SetSolidSides(false, true);
     BuildBank(right, 185, 40, 34, 60, 5, 0x2167u);
-    PaintPiece(bg, right, 412, 0);
+    PaintPiece(bg, right, BG01_CLOUD_RIGHT.left, BG01_CLOUD_RIGHT.top);
 
     // the single cloud: a cluster of mounds inside an ellipse, clear of all four borders
-    CCloudField puff(327, 206, 0, 0);
+    const int PW = BG01_CLOUD_PUFF.Width(), PH = BG01_CLOUD_PUFF.Height();
+    CCloudField puff(PW, PH, 0, 0);
     {
         CRandom rnd(0x9F1Fu);
         for (int i = 0; i < 14; ++i) {
             double a = rnd.Range(0, 2 * PI), d = rnd.Range(0, 1) * rnd.Range(0.4, 1.0);
             double r = rnd.Range(30, 52);
             double cx = 163 + DetCos(a) * d * (150 - r) * 0.85, cy = 103 + DetSin(a) * d * (96 - r) * 0.8;
-            cx = Clamp(cx, r + 6, 327 - r - 6);
-            cy = Clamp(cy, r + 6, 206 - r - 6);
+            cx = Clamp(cx, r + 6, PW - r - 6);
+            cy = Clamp(cy, r + 6, PH - r - 6);
             puff.AddPuff({cx, cy, r, rnd.Range(0, 8)});
         }
         for (int i = 0; i < 90; ++i) {
-            double x = rnd.Range(0, 327), y = rnd.Range(0, 206), r = rnd.Range(8, 18);
+            double x = rnd.Range(0, PW), y = rnd.Range(0, PH), r = rnd.Range(8, 18);
             double s = puff.Surface(x, y);
-            if (s < 0 || x - r < 4 || y - r < 4 || x + r > 323 || y + r > 202) continue;
+            if (s < 0 || x - r < 4 || y - r < 4 || x + r > PW - 4 || y + r > PH - 4) continue;
             puff.AddPuff({x, y, r, s - r * 0.5});
         }
     }
-    PaintPiece(bg, puff, 226, 274);
+    PaintPiece(bg, puff, BG01_CLOUD_PUFF.left, BG01_CLOUD_PUFF.top);
     return bg;
 }

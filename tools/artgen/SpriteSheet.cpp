@@ -3,22 +3,23 @@
 #include "Effects.h"
 #include "Models.h"
 #include "Pictures.h"
-#include "SheetLayout.h"
+#include "game/PictureLayout.h"
+#include "platform/screen.h"
 
 namespace {
 
 const SColor BACKDROP = {36, 40, 48};
 const SColor LABEL = {150, 160, 178};
 
-void RenderInRect(CCanvas& sheet, const CShapeModel& model, const SSheetRect& r, double dOriginX, double dOriginY,
+void RenderInRect(CCanvas& sheet, const CShapeModel& model, const SCutRect& r, double dOriginX, double dOriginY,
                   double dRoll = 0, double dSheen = 0)
 {
     SRenderParams rp;
-    rp.dOriginX = r.nLeft + dOriginX;
-    rp.dOriginY = r.nTop + dOriginY;
+    rp.dOriginX = r.left + dOriginX;
+    rp.dOriginY = r.top + dOriginY;
     rp.dRoll = dRoll;
     rp.dSheen = dSheen;
-    RenderModel(model, sheet, r.nLeft, r.nTop, r.Width(), r.Height(), rp);
+    RenderModel(model, sheet, r.left, r.top, r.Width(), r.Height(), rp);
 }
 
 void Label(CCanvas& sheet, const CFontFace& font, const char* text, int x, int y, int nSize = 9)
@@ -31,13 +32,13 @@ void Label(CCanvas& sheet, const CFontFace& font, const char* text, int x, int y
 
 CCanvas BuildSpriteSheet(const CFontFace& font)
 {
-    CCanvas sheet(640, 480, BACKDROP);
+    CCanvas sheet(SCREEN_WIDTH, SCREEN_HEIGHT, BACKDROP);
 
     // labels first; the rectangles are cleared afterwards, so no label can reach into one
     for (int i = 0; i < 8; ++i) {
-        const SSheetRect& r = SheetRect(std::string("enemy") + char('A' + i));
+        const SCutRect& r = SPR_ENEMY[i];
         char text[2] = {char('A' + i), 0};
-        Label(sheet, font, text, r.nLeft + r.Width() / 2 - 3, 293, 10);
+        Label(sheet, font, text, r.left + r.Width() / 2 - 3, 293, 10);
     }
     Label(sheet, font, "I", 378, 378, 10);
     Label(sheet, font, "CRAFT  hard L - bank L - level - bank R - hard R", 7, 44);
@@ -51,42 +52,32 @@ CCanvas BuildSpriteSheet(const CFontFace& font)
     Label(sheet, font, "FIREBALL 0-8", 140, 401);
     Label(sheet, font, "FIREBALL 9", 560, 338);
 
-    for (const SSheetRect& r : SheetRects()) sheet.ClearRect(r.nLeft, r.nTop, r.Width(), r.Height());
+    for (const SNamedCut& cut : SPR_CUTS) sheet.ClearRect(cut.rc.left, cut.rc.top, cut.rc.Width(), cut.rc.Height());
 
     // the player's craft in its five bank states
     CShapeModel craft = BuildCraftModel();
     const double ROLL[5] = {0.0, -0.42, 0.42, -0.85, 0.85};
     for (int f = 0; f < 5; ++f) {
-        const SSheetRect& r = SheetRect("craft" + std::to_string(f));
+        const SCutRect& r = SPR_CRAFT[f];
         RenderInRect(sheet, craft, r, r.Width() / 2.0, 26.0, ROLL[f]);
     }
-    for (int l = 1; l <= 3; ++l) {
-        const SSheetRect& r = SheetRect("shot" + std::to_string(l));
-        DrawPlayerShot(sheet, r.nLeft, r.nTop, l);
-    }
-    DrawGaugeFrame(sheet, SheetRect("gaugeFrame").nLeft, SheetRect("gaugeFrame").nTop, font);
-    DrawGaugeUnit(sheet, SheetRect("gaugeUnit").nLeft, SheetRect("gaugeUnit").nTop);
-    DrawItem(sheet, SheetRect("itemPower").nLeft, SheetRect("itemPower").nTop, false, font);
-    DrawItem(sheet, SheetRect("itemShield").nLeft, SheetRect("itemShield").nTop, true, font);
-    for (int k = 0; k < 7; ++k) {
-        const SSheetRect& r = SheetRect("small" + std::to_string(k));
-        DrawSmallExplosion(sheet, r.nLeft, r.nTop, k);
-    }
-    for (int k = 0; k < 10; ++k) {
-        const SSheetRect& r = SheetRect("big" + std::to_string(k));
-        DrawBigExplosion(sheet, r.nLeft, r.nTop, k);
-    }
+    for (int l = 1; l <= 3; ++l) DrawPlayerShot(sheet, SPR_SHOT[l - 1].left, SPR_SHOT[l - 1].top, l);
+    DrawGaugeFrame(sheet, SPR_GAUGE_FRAME.left, SPR_GAUGE_FRAME.top, font);
+    DrawGaugeUnit(sheet, SPR_GAUGE_UNIT.left, SPR_GAUGE_UNIT.top);
+    DrawItem(sheet, SPR_POWER_ITEM.left, SPR_POWER_ITEM.top, false, font);
+    DrawItem(sheet, SPR_SHIELD_ITEM.left, SPR_SHIELD_ITEM.top, true, font);
+    for (int k = 0; k < SPR_SMALL_EXPLOSION_FRAMES; ++k)
+        DrawSmallExplosion(sheet, SPR_SMALL_EXPLOSION[k].left, SPR_SMALL_EXPLOSION[k].top, k);
+    for (int k = 0; k < SPR_BIG_EXPLOSION_FRAMES; ++k)
+        DrawBigExplosion(sheet, SPR_BIG_EXPLOSION[k].left, SPR_BIG_EXPLOSION[k].top, k);
     for (int i = 0; i < 9; ++i) {
-        char kind = char('A' + i);
-        const SSheetRect& r = SheetRect(std::string("enemy") + kind);
-        RenderInRect(sheet, BuildEnemyModel(kind), r, r.Width() / 2.0, 26.0);
+        const SCutRect& r = SPR_ENEMY[i];
+        RenderInRect(sheet, BuildEnemyModel(char('A' + i)), r, r.Width() / 2.0, 26.0);
     }
-    const SSheetRect& mid = SheetRect("midBoss");
-    RenderInRect(sheet, BuildMidBossModel(), mid, 73.5, 36.0, 0, 0.003);
-    const SSheetRect& boss = SheetRect("boss");
-    RenderInRect(sheet, BuildBossModel(), boss, 83.0, 100.5, 0, 0.0025);
-    DrawEnemyBullet(sheet, SheetRect("bulletNormal").nLeft, SheetRect("bulletNormal").nTop, 0);
-    DrawEnemyBullet(sheet, SheetRect("bulletSmall").nLeft, SheetRect("bulletSmall").nTop, 1);
-    DrawEnemyBullet(sheet, SheetRect("bulletBoss").nLeft, SheetRect("bulletBoss").nTop, 2);
+    RenderInRect(sheet, BuildMidBossModel(), SPR_MIDBOSS, 73.5, 36.0, 0, 0.003);
+    RenderInRect(sheet, BuildBossModel(), SPR_BOSS, 83.0, 100.5, 0, 0.0025);
+    DrawEnemyBullet(sheet, SPR_BULLET_NORMAL.left, SPR_BULLET_NORMAL.top, 0);
+    DrawEnemyBullet(sheet, SPR_BULLET_SMALL.left, SPR_BULLET_SMALL.top, 1);
+    DrawEnemyBullet(sheet, SPR_BULLET_BOSS.left, SPR_BULLET_BOSS.top, 2);
     return sheet;
 }

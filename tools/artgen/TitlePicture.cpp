@@ -5,6 +5,7 @@
 #include "Models.h"
 #include "Pictures.h"
 #include "Vista.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ void RenderHero(CCanvas& canvas, const CShapeModel& model, double cx, double cy,
 
 CCanvas BuildTitle(const CFontFace& font)
 {
-    CCanvas title(640, 480, SColor{0, 0, 0});
+    CCanvas title(SCREEN_WIDTH, SCREEN_HEIGHT, SColor{0, 0, 0});
     const std::vector<SColor> sky = {{8, 14, 46},    {16, 28, 80},   {28, 50, 120},  {44, 80, 158},
                                      {70, 118, 192}, {110, 156, 218}, {156, 190, 234}, {200, 218, 242}};
     PaintVista(title, sky, CloudRamp(), 0x717Eu);

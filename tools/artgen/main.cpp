@@ -11,6 +11,8 @@
 #include "ImageFiles.h"
 #include "Pictures.h"
 #include "Quantiser.h"
+#include "game/PictureLayout.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -66,9 +68,11 @@ int WriteGameFiles(const CFontFace& font, const std::string& dir)
     };
     // the palette file: the shared table over the cloud sea, twice
     SIndexedImage sky = bg00;
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x)
-            sky.aIndex[size_t(y) * 640 + x] = bg00.aIndex[size_t(169 + y % 240) * 640 + x];
+    const SCutRect& tile = BG00_CLOUD_TILE;
+    for (int y = 0; y < SCREEN_HEIGHT; ++y)
+        for (int x = 0; x < SCREEN_WIDTH; ++x)
+            sky.aIndex[size_t(y) * SCREEN_WIDTH + x] =
+                bg00.aIndex[size_t(tile.top + y % tile.Height()) * SCREEN_WIDTH + x];
     const SOut outs[] = {
         {"BG00.bmp", EncodeBmp8(bg00, p.pal, 256)},
         {"BG01.bmp", EncodeBmp8(MapToPalette(p.bg01, p.pal), p.pal, 0)},
