@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "bench/bench_summary.h"
+#include "game/PictureLayout.h"
+#include "game/Sprite.h"
 #include "platform/blit8.h"
 #include "platform/ddraw.h"
 #include "platform/ddraw_testing.h"
@@ -23,13 +25,13 @@ struct SSpriteRect {
     RECT rc;
 };
 
-// Rectangles of the sprite sheet the game cuts (and, last, a cloud tile of BG00).
+// Rectangles of the sprite sheet the game cuts, small to large.
 const SSpriteRect SPRITES[] = {
-    {"bullet 7x7", {202, 376, 209, 383}},   {"shot 16x10", {7, 131, 23, 141}},
-    {"small boom 17x15", {5, 383, 22, 398}}, {"item 21x21", {13, 14, 34, 35}},
-    {"craft 45x52", {115, 62, 160, 114}},    {"enemy 45x52", {6, 305, 51, 357}},
-    {"big boom 61x61", {1, 414, 62, 475}},   {"gauge 117x19", {80, 14, 197, 33}},
-    {"mid-boss 147x72", {476, 15, 623, 87}}, {"boss 166x201", {282, 14, 448, 215}},
+    {"bullet", ToRect(SPR_BULLET_NORMAL)},          {"shot", ToRect(SPR_SHOT[0])},
+    {"small boom", ToRect(SPR_SMALL_EXPLOSION[0])}, {"item", ToRect(SPR_POWER_ITEM)},
+    {"craft", ToRect(SPR_CRAFT[0])},                {"enemy", ToRect(SPR_ENEMY[0])},
+    {"big boom", ToRect(SPR_BIG_EXPLOSION[0])},     {"gauge", ToRect(SPR_GAUGE_FRAME)},
+    {"mid-boss", ToRect(SPR_MIDBOSS)},              {"boss", ToRect(SPR_BOSS)},
 };
 
 // One frame's worth of copies, roughly as a busy moment of play has them: (rect index, count).
@@ -69,8 +71,8 @@ struct SSdl {
         for (int i = 0; i < 256; ++i)
             colours[i] = SDL_Color{d.entries[i].peRed, d.entries[i].peGreen, d.entries[i].peBlue, 255};
         SDL_SetPaletteColors(palette, colours, 0, 256);
-        back = Wrap(d.pBack, 640, 480);
-        SDL_Surface* sheet = Wrap(d.pSprites, 640, 480);
+        back = Wrap(d.pBack, SCREEN_WIDTH, SCREEN_HEIGHT);
+        SDL_Surface* sheet = Wrap(d.pSprites, SCREEN_WIDTH, SCREEN_HEIGHT);
         // The palette index the sheet's key became.
         DDCOLORKEY key{};
         d.pSprites->GetColorKey(DDCKEY_SRCBLT, &key);
@@ -111,8 +113,8 @@ SSdl& Sdl() {
 }
 
 // Destination points spread over the screen so copies do not all hit one cache line.
-DWORD PlaceX(int i, int w) { return DWORD((i * 137) % (640 - w)); }
-DWORD PlaceY(int i, int h) { return DWORD((i * 89) % (480 - h)); }
+DWORD PlaceX(int i, int w) { return DWORD((i * 137) % (SCREEN_WIDTH - w)); }
+DWORD PlaceY(int i, int h) { return DWORD((i * 89) % (SCREEN_HEIGHT - h)); }
 
 // Second argument: the blitter's instruction path (1 SSE2, 2 AVX2, 3 AVX-512).
 void BM_KeyedBltFast(benchmark::State& state) {
@@ -191,22 +193,22 @@ void SdlFrameMix(benchmark::State& state, const std::vector<SDL_Surface*>& own) 
 void BM_FrameMixSdlRleOwnSurface(benchmark::State& state) { SdlFrameMix(state, Sdl().ownRle); }
 void BM_FrameMixSdlKeyedOwnSurface(benchmark::State& state) { SdlFrameMix(state, Sdl().ownKey); }
 
-// A 640x240 cloud tile of BG00 drawn with the key, as the background does three times a frame.
+// The cloud-sea tile of BG00 drawn with the key, as the background does three times a frame.
 void BM_CloudTileBltFast(benchmark::State& state) {
     SDisplay& d = Display();
-    RECT rc{0, 169, 640, 409};
+    RECT rc = ToRect(BG00_CLOUD_TILE);
     for (auto _ : state) d.pBack->BltFast(0, 120, d.pBG00, &rc, DDBLTFAST_SRCCOLORKEY);
-    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 240);
+    state.SetBytesProcessed(int64_t(state.iterations()) * BG00_CLOUD_TILE.Width() * BG00_CLOUD_TILE.Height());
 }
 
 void BM_OpaqueScreenBltFast(benchmark::State& state) {
     SDisplay& d = Display();
-    RECT rc{0, 0, 640, 480};
+    RECT rc{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     for (auto _ : state) {
         HRESULT hr = d.pBack->BltFast(0, 0, d.pTitle, &rc, DDBLTFAST_NOCOLORKEY);
         benchmark::DoNotOptimize(hr);
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480);
+    state.SetBytesProcessed(int64_t(state.iterations()) * SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 
 void BM_OpaqueScreenMemcpy(benchmark::State& state) {
@@ -214,40 +216,40 @@ void BM_OpaqueScreenMemcpy(benchmark::State& state) {
     BYTE* dst = ddraw_testing::Pixels(d.pBack, nullptr);
     const BYTE* src = ddraw_testing::Pixels(d.pTitle, nullptr);
     for (auto _ : state) {
-        std::memcpy(dst, src, 640 * 480);
+        std::memcpy(dst, src, SCREEN_WIDTH * SCREEN_HEIGHT);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480);
+    state.SetBytesProcessed(int64_t(state.iterations()) * SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 
 void BM_OpaqueScreenSdl(benchmark::State& state) {
     SSdl& sdl = Sdl();
-    static SDL_Surface* title = sdl.Wrap(Display().pTitle, 640, 480);
+    static SDL_Surface* title = sdl.Wrap(Display().pTitle, SCREEN_WIDTH, SCREEN_HEIGHT);
     for (auto _ : state) SDL_BlitSurface(title, nullptr, sdl.back, nullptr);
-    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480);
+    state.SetBytesProcessed(int64_t(state.iterations()) * SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 
 void BM_PresentConvert(benchmark::State& state) {
     SDisplay& d = Display();
-    std::vector<uint32_t> out(640 * 480);
+    std::vector<uint32_t> out(SCREEN_WIDTH * SCREEN_HEIGHT);
     uint32_t lut[256];
     const BYTE* src = ddraw_testing::Pixels(d.pTitle, nullptr);
     for (auto _ : state) {
         palette_convert::BuildTable(d.entries, lut);
-        palette_convert::Convert(src, 640, out.data(), 640 * 4, 640, 480, lut);
+        palette_convert::Convert(src, SCREEN_WIDTH, out.data(), SCREEN_WIDTH * 4, SCREEN_WIDTH, SCREEN_HEIGHT, lut);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480 * 4);
+    state.SetBytesProcessed(int64_t(state.iterations()) * SCREEN_WIDTH * SCREEN_HEIGHT * 4);
 }
 
 // memcpy of the converted frame's 1,228,800 bytes (what the conversion writes).
 void BM_PresentMemcpy32(benchmark::State& state) {
-    std::vector<uint32_t> in(640 * 480, 0x12345678u), out(640 * 480);
+    std::vector<uint32_t> in(SCREEN_WIDTH * SCREEN_HEIGHT, 0x12345678u), out(SCREEN_WIDTH * SCREEN_HEIGHT);
     for (auto _ : state) {
         std::memcpy(out.data(), in.data(), in.size() * 4);
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(int64_t(state.iterations()) * 640 * 480 * 4);
+    state.SetBytesProcessed(int64_t(state.iterations()) * SCREEN_WIDTH * SCREEN_HEIGHT * 4);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/audio_out.h"
 #include "platform/headless.h"
 #include "platform/palette_convert.h"
+#include "platform/screen.h"
 #include "platform/winmm_midi.h"
 #include "tests/support/headless_frame.h"
 
@@ -12,10 +13,6 @@ namespace stage_play {
 
 namespace {
 
-const int SCREEN_WIDTH = 640;
-const int SCREEN_HEIGHT = 480;
-// The shield gauge's full 20 units.
-const int FULL_SHIELD = 20;
 // What an audio device pulls at a time.
 const int AUDIO_BLOCK = 512;
 
@@ -57,7 +54,7 @@ CStagePlay::~CStagePlay() {
 void CStagePlay::Frame(int n) {
     ScriptedInput(m_pFrame, n);
     CGameWorld* pGame = m_pFrame->m_pGame;
-    if (pGame != nullptr && pGame->m_pPlayer != nullptr) pGame->m_pPlayer->m_nHP = FULL_SHIELD;
+    if (pGame != nullptr && pGame->m_pPlayer != nullptr) pGame->m_pPlayer->m_nHP = MAX_SHIELD;
     m_pFrame->RenderFrame();
     // What the SDL back end's Present does with the frame before the renderer gets it.
     if (headless::PresentedPixels().size() != m_screen.size()) return;
