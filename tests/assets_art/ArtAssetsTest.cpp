@@ -8,9 +8,10 @@
 #include <map>
 #include <string>
 #include <vector>
+
 #include "ArtFiles.h"
-#include "platform/screen.h"
 #include "game/PictureLayout.h"
+#include "platform/screen.h"
 
 namespace {
 
@@ -20,22 +21,21 @@ const SRgb KEY = {217, 173, 216};
 // layout (game/PictureLayout.h) that the game and the art generator share: the pictures are checked
 // against this copy, and the shared layout must agree with it.
 struct SCut {
-    std::string name; // as the game's list of the sheet names it
-    int l, t, r, bot; // right and bottom exclusive
+    std::string name;  // as the game's list of the sheet names it
+    int l, t, r, bot;  // right and bottom exclusive
 };
 
 // Every sprite picture on the sheet (all but the gauge): key at its four corners, a picture inside.
-std::vector<SCut> SheetSprites()
-{
+std::vector<SCut> SheetSprites() {
     std::vector<SCut> cuts = {
-        {"craft0", 115, 62, 160, 114},   {"craft1", 61, 62, 104, 114},      {"craft2", 171, 62, 214, 114},
-        {"craft3", 7, 62, 50, 114},      {"craft4", 225, 62, 268, 114},     {"shot1", 7, 131, 23, 141},
-        {"shot2", 24, 131, 43, 142},     {"shot3", 44, 131, 77, 143},       {"itemPower", 13, 14, 34, 35},
-        {"itemShield", 46, 14, 67, 35},  {"big9", 559, 352, 620, 413},      {"enemyA", 6, 305, 51, 357},
-        {"enemyB", 52, 305, 97, 357},    {"enemyC", 98, 305, 142, 357},     {"enemyD", 143, 305, 188, 357},
-        {"enemyE", 189, 305, 234, 357},  {"enemyF", 235, 305, 280, 357},    {"enemyG", 281, 305, 326, 357},
-        {"enemyH", 327, 305, 372, 357},  {"enemyI", 327, 358, 372, 410},    {"midBoss", 476, 15, 623, 87},
-        {"boss", 282, 14, 448, 215},     {"bulletNormal", 202, 376, 209, 383}, {"bulletSmall", 210, 376, 215, 381},
+        {"craft0", 115, 62, 160, 114},     {"craft1", 61, 62, 104, 114},         {"craft2", 171, 62, 214, 114},
+        {"craft3", 7, 62, 50, 114},        {"craft4", 225, 62, 268, 114},        {"shot1", 7, 131, 23, 141},
+        {"shot2", 24, 131, 43, 142},       {"shot3", 44, 131, 77, 143},          {"itemPower", 13, 14, 34, 35},
+        {"itemShield", 46, 14, 67, 35},    {"big9", 559, 352, 620, 413},         {"enemyA", 6, 305, 51, 357},
+        {"enemyB", 52, 305, 97, 357},      {"enemyC", 98, 305, 142, 357},        {"enemyD", 143, 305, 188, 357},
+        {"enemyE", 189, 305, 234, 357},    {"enemyF", 235, 305, 280, 357},       {"enemyG", 281, 305, 326, 357},
+        {"enemyH", 327, 305, 372, 357},    {"enemyI", 327, 358, 372, 410},       {"midBoss", 476, 15, 623, 87},
+        {"boss", 282, 14, 448, 215},       {"bulletNormal", 202, 376, 209, 383}, {"bulletSmall", 210, 376, 215, 381},
         {"bulletBoss", 282, 223, 303, 244}};
     for (int k = 0; k < 7; ++k) cuts.push_back({"small" + std::to_string(k), 5 + 18 * k, 383, 22 + 18 * k, 398});
     for (int k = 0; k < 9; ++k) cuts.push_back({"big" + std::to_string(k), 1 + 62 * k, 414, 62 + 62 * k, 475});
@@ -53,11 +53,12 @@ const SCut CLOUD_LEFT = {"left cloud", 0, 0, 225, 480};
 const SCut CLOUD_RIGHT = {"right cloud", 412, 0, 640, 273};
 const SCut CLOUD_PUFF = {"puff", 226, 274, 553, 480};
 
-int Distance2(SRgb a, SRgb b) { return (a.r - b.r) * (a.r - b.r) + (a.g - b.g) * (a.g - b.g) + (a.b - b.b) * (a.b - b.b); }
+int Distance2(SRgb a, SRgb b) {
+    return (a.r - b.r) * (a.r - b.r) + (a.g - b.g) * (a.g - b.g) + (a.b - b.b) * (a.b - b.b);
+}
 
 // The entry of the 3-3-2 fallback ramp nearest to c.
-int NearestRampEntry(SRgb c)
-{
+int NearestRampEntry(SRgb c) {
     int best = 0, bestD = 1 << 30;
     for (int i = 0; i < 256; ++i) {
         SRgb r = {((i >> 5) & 7) * 255 / 7, ((i >> 2) & 7) * 255 / 7, (i & 3) * 255 / 3};
@@ -70,17 +71,15 @@ int NearestRampEntry(SRgb c)
     return best;
 }
 
-const SBmp& Picture(const std::string& name)
-{
-    static std::map<std::string, SBmp> cache; // map nodes stay put, so references stay valid
+const SBmp& Picture(const std::string& name) {
+    static std::map<std::string, SBmp> cache;  // map nodes stay put, so references stay valid
     auto it = cache.find(name);
     if (it == cache.end()) it = cache.emplace(name, LoadBmp(name)).first;
     return it->second;
 }
 
 // Mean colour difference (sum of |dR|+|dG|+|dB| per pixel) between two rows of a picture.
-double RowDifference(const SBmp& b, int y0, int y1)
-{
+double RowDifference(const SBmp& b, int y0, int y1) {
     double sum = 0;
     for (int x = 0; x < b.nWidth; ++x) {
         SRgb p = b.ColorAt(x, y0), q = b.ColorAt(x, y1);
@@ -89,43 +88,40 @@ double RowDifference(const SBmp& b, int y0, int y1)
     return sum / b.nWidth;
 }
 
-double MedianNeighbourDifference(const SBmp& b, int yFirst, int yLast)
-{
+double MedianNeighbourDifference(const SBmp& b, int yFirst, int yLast) {
     std::vector<double> d;
     for (int y = yFirst; y < yLast; ++y) d.push_back(RowDifference(b, y, y + 1));
     std::sort(d.begin(), d.end());
     return d[d.size() / 2];
 }
 
-int KeyCount(const SBmp& b, int x0, int y0, int x1, int y1)
-{
+int KeyCount(const SBmp& b, int x0, int y0, int x1, int y1) {
     int n = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) n += b.At(x, y) == 255;
     return n;
 }
 
-} // namespace
+}  // namespace
 
-TEST(ArtPictureFormat, EveryPictureIsAn8BitBottomUpBmpOfTheScreenSize)
-{
+TEST(ArtPictureFormat, EveryPictureIsAn8BitBottomUpBmpOfTheScreenSize) {
     struct SCase {
         const char* name;
         uint32_t nClrUsed;
     };
-    const SCase cases[] = {{"BG00.bmp", 256}, {"BG01.bmp", 0},  {"SPR.bmp", 256},
+    const SCase cases[] = {{"BG00.bmp", 256},  {"BG01.bmp", 0},  {"SPR.bmp", 256},
                            {"TITLE.bmp", 256}, {"END.bmp", 256}, {"sky.bmp", 256}};
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.name);
         const SBmp& b = Picture(c.name);
         ASSERT_TRUE(b.bValid);
         EXPECT_EQ(b.bytes.size(), 308278u);
-        EXPECT_EQ(b.bytes.size() - 14, 308264u); // the DIB as a bitmap resource holds it
+        EXPECT_EQ(b.bytes.size() - 14, 308264u);  // the DIB as a bitmap resource holds it
         EXPECT_EQ(U32(b.bytes, 2), 308278u);      // bfSize
         EXPECT_EQ(b.nOffBits, 1078u);
         EXPECT_EQ(b.nInfoSize, 40u);
         EXPECT_EQ(b.nWidth, SCREEN_WIDTH);
-        EXPECT_EQ(b.nHeight, SCREEN_HEIGHT); // positive: rows stored bottom-up
+        EXPECT_EQ(b.nHeight, SCREEN_HEIGHT);  // positive: rows stored bottom-up
         EXPECT_EQ(b.nPlanes, 1u);
         EXPECT_EQ(b.nBitCount, 8u);
         EXPECT_EQ(b.nCompression, 0u);
@@ -134,12 +130,11 @@ TEST(ArtPictureFormat, EveryPictureIsAn8BitBottomUpBmpOfTheScreenSize)
     }
 }
 
-TEST(ArtPictureFormat, IconHoldsA32And16PixelImageOf16Colours)
-{
+TEST(ArtPictureFormat, IconHoldsA32And16PixelImageOf16Colours) {
     std::vector<uint8_t> ico = ReadBytes(ResourcePath("tesselor.ico"));
     ASSERT_GE(ico.size(), 6u + 2 * 16);
     EXPECT_EQ(U16(ico, 0), 0u);
-    EXPECT_EQ(U16(ico, 2), 1u); // icon
+    EXPECT_EQ(U16(ico, 2), 1u);  // icon
     ASSERT_EQ(U16(ico, 4), 2u);
     const int sizes[2] = {32, 16};
     for (int i = 0; i < 2; ++i) {
@@ -168,8 +163,7 @@ TEST(ArtPictureFormat, IconHoldsA32And16PixelImageOf16Colours)
     }
 }
 
-TEST(ArtPalette, AllPicturesShareOneTableExceptTheSheetsEntry19)
-{
+TEST(ArtPalette, AllPicturesShareOneTableExceptTheSheetsEntry19) {
     const SBmp& shared = Picture("BG00.bmp");
     for (const char* name : {"BG01.bmp", "TITLE.bmp", "END.bmp", "sky.bmp"}) {
         SCOPED_TRACE(name);
@@ -200,8 +194,7 @@ TEST(ArtPalette, AllPicturesShareOneTableExceptTheSheetsEntry19)
     EXPECT_EQ(Picture("sky.bmp").nBitCount, 8u);
 }
 
-TEST(ArtPalette, NoArtColourLiesNearTheKey)
-{
+TEST(ArtPalette, NoArtColourLiesNearTheKey) {
     const SBmp& shared = Picture("BG00.bmp");
     const int keyRamp = NearestRampEntry(KEY);
     ASSERT_EQ(keyRamp, 215);
@@ -211,27 +204,25 @@ TEST(ArtPalette, NoArtColourLiesNearTheKey)
         // entry 19, the light grey (195,195,195), is fixed by the sprite sheet's table; it stands
         // 37 away from the key and maps to another ramp entry, which is safe
         EXPECT_GE(Distance2(c, KEY), i == 19 ? 36 * 36 : 48 * 48);
-        EXPECT_NE(NearestRampEntry(c), keyRamp); // would turn transparent on the fallback ramp
+        EXPECT_NE(NearestRampEntry(c), keyRamp);  // would turn transparent on the fallback ramp
         bool bLilac = c.r >= 201 && c.r <= 236 && c.g >= 164 && c.g <= 200 && c.b >= 213;
         EXPECT_FALSE(bLilac);
     }
 }
 
-TEST(ArtKeys, TitleAndEndAreOpaqueEverywhere)
-{
+TEST(ArtKeys, TitleAndEndAreOpaqueEverywhere) {
     for (const char* name : {"TITLE.bmp", "END.bmp"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(KeyCount(Picture(name), 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT), 0);
     }
 }
 
-TEST(ArtKeys, Bg00RowsFollowTheCityEdgeAndTileLayout)
-{
+TEST(ArtKeys, Bg00RowsFollowTheCityEdgeAndTileLayout) {
     const SBmp& b = Picture("BG00.bmp");
-    const int edgeSolid = 154; // first row of solid cloud
+    const int edgeSolid = 154;  // first row of solid cloud
     EXPECT_EQ(KeyCount(b, CITY_STRIP.l, CITY_STRIP.t, CITY_STRIP.r, CITY_STRIP.bot), 0);
-    EXPECT_EQ(KeyCount(b, 0, CLOUD_END.t, 640, CLOUD_END.t + 2), 2 * 640); // top of the edge strip
-    EXPECT_EQ(KeyCount(b, 0, edgeSolid, 640, CLOUD_TILE.bot), 0);          // solid cloud and the tile
+    EXPECT_EQ(KeyCount(b, 0, CLOUD_END.t, 640, CLOUD_END.t + 2), 2 * 640);  // top of the edge strip
+    EXPECT_EQ(KeyCount(b, 0, edgeSolid, 640, CLOUD_TILE.bot), 0);           // solid cloud and the tile
     // the ragged edge: key above, cloud below, both present
     int ragged = KeyCount(b, 0, CLOUD_END.t + 2, 640, edgeSolid);
     EXPECT_GT(ragged, 640 * 4);
@@ -239,8 +230,7 @@ TEST(ArtKeys, Bg00RowsFollowTheCityEdgeAndTileLayout)
     EXPECT_GT(KeyCount(b, 0, 122, 640, 123), KeyCount(b, 0, 153, 640, 154));
 }
 
-TEST(ArtKeys, Bg01CloudPiecesAreKeyedOnTheirRequiredBorders)
-{
+TEST(ArtKeys, Bg01CloudPiecesAreKeyedOnTheirRequiredBorders) {
     const SBmp& b = Picture("BG01.bmp");
     struct SPiece {
         SCut p;
@@ -251,8 +241,8 @@ TEST(ArtKeys, Bg01CloudPiecesAreKeyedOnTheirRequiredBorders)
         const SCut& p = piece.p;
         SCOPED_TRACE(p.name);
         int w = p.r - p.l, h = p.bot - p.t;
-        EXPECT_EQ(KeyCount(b, p.l, p.t, p.r, p.t + 1), w);         // top row
-        EXPECT_EQ(KeyCount(b, p.l, p.bot - 1, p.r, p.bot), w);     // bottom row
+        EXPECT_EQ(KeyCount(b, p.l, p.t, p.r, p.t + 1), w);      // top row
+        EXPECT_EQ(KeyCount(b, p.l, p.bot - 1, p.r, p.bot), w);  // bottom row
         if (!piece.bLeftMayBeCloud) {
             EXPECT_EQ(KeyCount(b, p.l, p.t, p.l + 1, p.bot), h);
         }
@@ -264,8 +254,7 @@ TEST(ArtKeys, Bg01CloudPiecesAreKeyedOnTheirRequiredBorders)
     }
 }
 
-TEST(ArtKeys, SpriteRectanglesHaveKeyCornersAndAPicture)
-{
+TEST(ArtKeys, SpriteRectanglesHaveKeyCornersAndAPicture) {
     const SBmp& b = Picture("SPR.bmp");
     for (const SCut& r : SheetSprites()) {
         SCOPED_TRACE(r.name + " at " + std::to_string(r.l) + "," + std::to_string(r.t));
@@ -279,10 +268,10 @@ TEST(ArtKeys, SpriteRectanglesHaveKeyCornersAndAPicture)
     const uint8_t backdrop = b.At(639, 479);
     EXPECT_NE(backdrop, 255);
     struct SGap {
-        int x0, y0, x1, y1; // inclusive
+        int x0, y0, x1, y1;  // inclusive
     };
-    std::vector<SGap> gaps = {{327, 357, 371, 357}, {23, 131, 23, 140}, {43, 131, 43, 141},
-                              {209, 376, 209, 380}, {1, 413, 558, 413}};
+    std::vector<SGap> gaps = {
+        {327, 357, 371, 357}, {23, 131, 23, 140}, {43, 131, 43, 141}, {209, 376, 209, 380}, {1, 413, 558, 413}};
     for (int x : {51, 97, 142, 188, 234, 280, 326}) gaps.push_back({x, 305, x, 356});
     for (int k = 0; k < 6; ++k) gaps.push_back({22 + 18 * k, 383, 22 + 18 * k, 397});
     for (int k = 0; k < 8; ++k) gaps.push_back({62 + 62 * k, 414, 62 + 62 * k, 474});
@@ -297,23 +286,20 @@ TEST(ArtKeys, SpriteRectanglesHaveKeyCornersAndAPicture)
 
 namespace {
 
-std::string Text(int l, int t, int r, int bot)
-{
-    return "(" + std::to_string(l) + "," + std::to_string(t) + ")-(" + std::to_string(r) + "," +
-           std::to_string(bot) + ")";
+std::string Text(int l, int t, int r, int bot) {
+    return "(" + std::to_string(l) + "," + std::to_string(t) + ")-(" + std::to_string(r) + "," + std::to_string(bot) +
+           ")";
 }
 
 // The layout's rectangle is the one written out here for the same picture.
-void ExpectAgrees(const SCutRect& layout, const SCut& art)
-{
+void ExpectAgrees(const SCutRect& layout, const SCut& art) {
     EXPECT_EQ(Text(layout.left, layout.top, layout.right, layout.bottom), Text(art.l, art.t, art.r, art.bot))
         << art.name;
 }
 
-} // namespace
+}  // namespace
 
-TEST(ArtLayout, TheGameCutsTheRectanglesTheArtWasDrawnFor)
-{
+TEST(ArtLayout, TheGameCutsTheRectanglesTheArtWasDrawnFor) {
     std::vector<SCut> sheet = SheetSprites();
     sheet.push_back(GAUGE_FRAME);
     sheet.push_back(GAUGE_UNIT);
@@ -331,8 +317,7 @@ TEST(ArtLayout, TheGameCutsTheRectanglesTheArtWasDrawnFor)
     for (int i = 0; i < 3; ++i) expectSheet("shot" + std::to_string(i + 1), SPR_SHOT[i]);
     for (int k = 0; k < SPR_SMALL_EXPLOSION_FRAMES; ++k)
         expectSheet("small" + std::to_string(k), SPR_SMALL_EXPLOSION[k]);
-    for (int k = 0; k < SPR_BIG_EXPLOSION_FRAMES; ++k)
-        expectSheet("big" + std::to_string(k), SPR_BIG_EXPLOSION[k]);
+    for (int k = 0; k < SPR_BIG_EXPLOSION_FRAMES; ++k) expectSheet("big" + std::to_string(k), SPR_BIG_EXPLOSION[k]);
     for (int i = 0; i < 9; ++i) expectSheet(std::string("enemy") + char('A' + i), SPR_ENEMY[i]);
     expectSheet("gaugeFrame", SPR_GAUGE_FRAME);
     expectSheet("gaugeUnit", SPR_GAUGE_UNIT);
@@ -361,14 +346,13 @@ TEST(ArtLayout, TheGameCutsTheRectanglesTheArtWasDrawnFor)
     ExpectAgrees(BG01_CLOUD_PUFF, CLOUD_PUFF);
 }
 
-TEST(ArtSeams, BackgroundsRepeatWithoutVisibleSeams)
-{
+TEST(ArtSeams, BackgroundsRepeatWithoutVisibleSeams) {
     // a seam may differ from its neighbours no more than ordinary neighbouring rows do
     const SBmp& b = Picture("BG00.bmp");
     struct SSeam {
         const char* what;
-        int yA, yB;            // the rows that meet on screen
-        int yRegion0, yRegion1; // the region whose neighbouring rows set the scale
+        int yA, yB;              // the rows that meet on screen
+        int yRegion0, yRegion1;  // the region whose neighbouring rows set the scale
     };
     const SSeam seams[] = {{"city row 119 over row 0", 119, 0, 0, 119},
                            {"tile row 239 over row 0", 408, 169, 169, 408},

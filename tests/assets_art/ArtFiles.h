@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-#include "platform/screen.h"
 
+#include "platform/screen.h"
 #include "tests/support/file_bytes.h"
 
 struct SRgb {
@@ -32,8 +32,7 @@ struct SBmp {
     SRgb ColorAt(int x, int y) const { return table[At(x, y)]; }
 };
 
-inline SBmp LoadBmp(const std::string& name)
-{
+inline SBmp LoadBmp(const std::string& name) {
     SBmp b;
     b.bytes = ReadBytes(ResourcePath(name));
     const auto& v = b.bytes;

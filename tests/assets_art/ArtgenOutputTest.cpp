@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <string>
+
 #include "ArtFiles.h"
 #include "tests/support/temp_dir.h"
 
@@ -10,10 +11,9 @@ namespace {
 
 int RunArtgen(const std::string& args) { return std::system((std::string("'") + ARTGEN_PATH + "' " + args).c_str()); }
 
-} // namespace
+}  // namespace
 
-TEST(Artgen, RedrawsEveryCommittedFileByteForByte)
-{
+TEST(Artgen, RedrawsEveryCommittedFileByteForByte) {
     CTempDir temp;
     ASSERT_TRUE(temp.Ok());
     const std::string& dir = temp.Path();
@@ -26,8 +26,7 @@ TEST(Artgen, RedrawsEveryCommittedFileByteForByte)
     }
 }
 
-TEST(Artgen, WritesAContactSheetAndRefusesBadArguments)
-{
+TEST(Artgen, WritesAContactSheetAndRefusesBadArguments) {
     CTempDir temp;
     ASSERT_TRUE(temp.Ok());
     const std::string& dir = temp.Path();
@@ -38,10 +37,12 @@ TEST(Artgen, WritesAContactSheetAndRefusesBadArguments)
     EXPECT_EQ(bytes[1], 'P');
     EXPECT_EQ(bytes[2], 'N');
     EXPECT_EQ(bytes[3], 'G');
-    auto be32 = [&](size_t at) { return (uint32_t(bytes[at]) << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3]; };
-    EXPECT_EQ(be32(16), 1280u); // the sheet enlarged twice
+    auto be32 = [&](size_t at) {
+        return (uint32_t(bytes[at]) << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
+    };
+    EXPECT_EQ(be32(16), 1280u);  // the sheet enlarged twice
     EXPECT_EQ(be32(20), 960u);
 
-    EXPECT_NE(RunArtgen("> /dev/null 2>&1"), 0);                              // no arguments
-    EXPECT_NE(RunArtgen("'" + dir + "/missing/dir' > /dev/null 2>&1"), 0);    // nowhere to write
+    EXPECT_NE(RunArtgen("> /dev/null 2>&1"), 0);                            // no arguments
+    EXPECT_NE(RunArtgen("'" + dir + "/missing/dir' > /dev/null 2>&1"), 0);  // nowhere to write
 }

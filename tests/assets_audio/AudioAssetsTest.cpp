@@ -12,14 +12,13 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Regeneration
 
-TEST(AudioAssets, ToolsRegenerateTheCommittedFilesExactly)
-{
+TEST(AudioAssets, ToolsRegenerateTheCommittedFilesExactly) {
     CTempDir dir;
     ASSERT_FALSE(dir.Path().empty());
     std::string strQuiet = " > /dev/null";
     ASSERT_EQ(std::system((std::string("'") + SOUNDGEN_PATH + "' '" + dir.Path() + "'" + strQuiet).c_str()), 0);
     ASSERT_EQ(std::system((std::string("'") + SONGGEN_PATH + "' '" + dir.Path() + "'" + strQuiet).c_str()), 0);
-    for (const char* pszName : { "hit.wav", "explosion.wav", "music.mids" }) {
+    for (const char* pszName : {"hit.wav", "explosion.wav", "music.mids"}) {
         std::vector<uint8_t> made = ReadBytes(dir.Path() + "/" + pszName);
         std::vector<uint8_t> committed = ReadBytes(ResourcePath(pszName));
         ASSERT_FALSE(made.empty()) << pszName;
@@ -27,19 +26,17 @@ TEST(AudioAssets, ToolsRegenerateTheCommittedFilesExactly)
     }
 }
 
-TEST(AudioAssets, ResourceScriptNamesTheSounds)
-{
+TEST(AudioAssets, ResourceScriptNamesTheSounds) {
     std::vector<uint8_t> rc = ReadBytes(ResourcePath("tesselor.rc"));
     std::string text(rc.begin(), rc.end());
-    for (const char* pszLine : { "153 WAVE hit.wav", "154 WAVE explosion.wav", "156 MIDS music.mids" })
+    for (const char* pszLine : {"153 WAVE hit.wav", "154 WAVE explosion.wav", "156 MIDS music.mids"})
         EXPECT_NE(text.find(pszLine), std::string::npos) << pszLine;
 }
 
 // ---------------------------------------------------------------------------------------------
 // The two sounds
 
-struct WaveCase
-{
+struct WaveCase {
     const char* pszName;
     uint32_t nTotal;
     uint32_t nFmtSize;
@@ -47,19 +44,18 @@ struct WaveCase
     uint32_t nBits;
     uint32_t nFactAt;
     uint32_t nSamples;
-    uint32_t nDataAt;         // the "data" body
+    uint32_t nDataAt;  // the "data" body
     uint32_t nDataSize;
-    double dPeakLow;          // peak as a fraction of full scale
+    double dPeakLow;  // peak as a fraction of full scale
     double dPeakHigh;
 };
 
 const WaveCase WAVES[] = {
-    { "hit.wav",       1444, 16, 11025,  8, 36,  1388, 56,  1388, 0.45, 0.55 },   // about -6 dBFS
-    { "explosion.wav", 22110, 18, 22050, 16, 38, 11026, 58, 22052, 0.65, 0.75 },  // about -3 dBFS
+    {"hit.wav", 1444, 16, 11025, 8, 36, 1388, 56, 1388, 0.45, 0.55},            // about -6 dBFS
+    {"explosion.wav", 22110, 18, 22050, 16, 38, 11026, 58, 22052, 0.65, 0.75},  // about -3 dBFS
 };
 
-TEST(AudioAssets, WaveLayoutsAndLevels)
-{
+TEST(AudioAssets, WaveLayoutsAndLevels) {
     for (const WaveCase& c : WAVES) {
         SCOPED_TRACE(c.pszName);
         std::vector<uint8_t> w = ReadBytes(ResourcePath(c.pszName));
@@ -71,14 +67,14 @@ TEST(AudioAssets, WaveLayoutsAndLevels)
         EXPECT_EQ(Le32(w, 16), c.nFmtSize);
         // The format, at offset 20.
         const uint32_t nBlock = c.nBits / 8;
-        EXPECT_EQ(Le16(w, 20), 1u);                    // PCM
-        EXPECT_EQ(Le16(w, 22), 1u);                    // mono
+        EXPECT_EQ(Le16(w, 20), 1u);  // PCM
+        EXPECT_EQ(Le16(w, 22), 1u);  // mono
         EXPECT_EQ(Le32(w, 24), c.nRate);
         EXPECT_EQ(Le32(w, 28), c.nRate * nBlock);
         EXPECT_EQ(Le16(w, 32), nBlock);
         EXPECT_EQ(Le16(w, 34), c.nBits);
         if (c.nFmtSize == 18) {
-            EXPECT_EQ(Le16(w, 36), 0u);               // cbSize
+            EXPECT_EQ(Le16(w, 36), 0u);  // cbSize
         }
         EXPECT_EQ(FourCC(w, c.nFactAt), "fact");
         EXPECT_EQ(Le32(w, c.nFactAt + 4), 4u);
@@ -91,8 +87,7 @@ TEST(AudioAssets, WaveLayoutsAndLevels)
         // Levels: a clear peak with headroom, sound in the body, silence at both ends.
         std::vector<double> s(c.nSamples);
         for (uint32_t i = 0; i < c.nSamples; ++i)
-            s[i] = c.nBits == 8 ? (int(w[c.nDataAt + i]) - 128) / 128.0
-                                : int16_t(Le16(w, c.nDataAt + 2 * i)) / 32768.0;
+            s[i] = c.nBits == 8 ? (int(w[c.nDataAt + i]) - 128) / 128.0 : int16_t(Le16(w, c.nDataAt + 2 * i)) / 32768.0;
         double dPeak = 0, dEnergy = 0;
         for (double v : s) {
             dPeak = std::max(dPeak, std::fabs(v));
@@ -109,16 +104,14 @@ TEST(AudioAssets, WaveLayoutsAndLevels)
 // ---------------------------------------------------------------------------------------------
 // The song
 
-struct MidsRecord
-{
+struct MidsRecord {
     uint32_t nBuffer;
-    uint32_t nTick;           // absolute
+    uint32_t nTick;  // absolute
     uint32_t nStream;
     uint32_t nEvent;
 };
 
-struct MidsForm
-{
+struct MidsForm {
     uint32_t nDivision = 0;
     uint32_t cbMaxBuffer = 0;
     uint32_t nFlags = 0;
@@ -128,8 +121,7 @@ struct MidsForm
 };
 
 // Reads the form the way the game's reader does, but strictly: the test's own reading, not the tool's.
-::testing::AssertionResult ReadMids(const std::vector<uint8_t>& b, MidsForm& form)
-{
+::testing::AssertionResult ReadMids(const std::vector<uint8_t>& b, MidsForm& form) {
     if (FourCC(b, 0) != "RIFF" || FourCC(b, 8) != "MIDS" || Le32(b, 4) != b.size() - 8)
         return ::testing::AssertionFailure() << "not a RIFF 'MIDS' form of the right size";
     if (FourCC(b, 12) != "fmt " || Le32(b, 16) != 12)
@@ -143,8 +135,7 @@ struct MidsForm
     size_t at = 44;
     uint32_t nTick = 0;
     for (uint32_t k = 0; k < nBuffers; ++k) {
-        if (at + 8 > b.size())
-            return ::testing::AssertionFailure() << "buffer " << k << " header past the end";
+        if (at + 8 > b.size()) return ::testing::AssertionFailure() << "buffer " << k << " header past the end";
         form.tickStarts.push_back(Le32(b, at));
         uint32_t cb = Le32(b, at + 4);
         form.bufferBytes.push_back(cb);
@@ -153,24 +144,20 @@ struct MidsForm
             return ::testing::AssertionFailure() << "buffer " << k << " of " << cb << " bytes";
         for (size_t end = at + cb; at < end; at += 12) {
             nTick += Le32(b, at);
-            form.records.push_back({ k, nTick, Le32(b, at + 4), Le32(b, at + 8) });
+            form.records.push_back({k, nTick, Le32(b, at + 4), Le32(b, at + 8)});
         }
     }
-    if (at != b.size())
-        return ::testing::AssertionFailure() << "bytes after the last buffer";
+    if (at != b.size()) return ::testing::AssertionFailure() << "bytes after the last buffer";
     return ::testing::AssertionSuccess();
 }
 
-class SongTest : public ::testing::Test
-{
+class SongTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         s_form = new MidsForm;
         s_bRead = ReadMids(ReadBytes(ResourcePath("music.mids")), *s_form);
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete s_form;
         s_form = nullptr;
     }
@@ -186,8 +173,7 @@ bool SongTest::s_bRead = false;
 const uint32_t MEVT_F_LONG = 0x80000000u;
 const uint32_t TEMPO_STREAM = 0xFFFFFFFFu;
 
-TEST_F(SongTest, StreamBuffersAsThePlayerQueuesThem)
-{
+TEST_F(SongTest, StreamBuffersAsThePlayerQueuesThem) {
     const MidsForm& f = *s_form;
     EXPECT_EQ(f.nDivision, 480u);
     EXPECT_EQ(f.cbMaxBuffer, 4096u);
@@ -223,8 +209,7 @@ TEST_F(SongTest, StreamBuffersAsThePlayerQueuesThem)
     }
 }
 
-TEST_F(SongTest, LoopsCleanlyAtTheEndOfABar)
-{
+TEST_F(SongTest, LoopsCleanlyAtTheEndOfABar) {
     const MidsForm& f = *s_form;
     // Length of one pass, from the tempo map.
     double dMicros = 0;
@@ -232,8 +217,7 @@ TEST_F(SongTest, LoopsCleanlyAtTheEndOfABar)
     for (const MidsRecord& r : f.records) {
         dMicros += double(r.nTick - nPrev) * nTempo / f.nDivision;
         nPrev = r.nTick;
-        if (r.nEvent >> 24 == 1)
-            nTempo = r.nEvent & 0xFFFFFF;
+        if (r.nEvent >> 24 == 1) nTempo = r.nEvent & 0xFFFFFF;
     }
     EXPECT_GE(dMicros / 1e6, 155.0);
     EXPECT_LE(dMicros / 1e6, 170.0);
@@ -249,8 +233,7 @@ TEST_F(SongTest, LoopsCleanlyAtTheEndOfABar)
     std::map<uint32_t, size_t> perChannel;
     bool bBends = false, bExpression = false, bModulation = false;
     for (const MidsRecord& r : f.records) {
-        if (r.nEvent >> 24 != 0)
-            continue;
+        if (r.nEvent >> 24 != 0) continue;
         uint32_t nStatus = r.nEvent & 0xF0, nChannel = r.nEvent & 0x0F;
         uint32_t nKey = (r.nEvent >> 8) & 0x7F, nValue = (r.nEvent >> 16) & 0x7F;
         uint32_t nSlot = nChannel << 8 | nKey;
@@ -283,4 +266,4 @@ TEST_F(SongTest, LoopsCleanlyAtTheEndOfABar)
     EXPECT_TRUE(bModulation);
 }
 
-} // namespace
+}  // namespace

@@ -9,17 +9,14 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
-inline uint32_t Le16(const std::vector<uint8_t>& b, size_t at)
-{
+inline uint32_t Le16(const std::vector<uint8_t>& b, size_t at) {
     return at + 2 <= b.size() ? uint32_t(b[at] | (b[at + 1] << 8)) : 0xDEADu;
 }
 
-inline uint32_t Le32(const std::vector<uint8_t>& b, size_t at)
-{
+inline uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return at + 4 <= b.size() ? Le16(b, at) | (Le16(b, at + 2) << 16) : 0xDEADBEEFu;
 }
 
-inline std::string FourCC(const std::vector<uint8_t>& b, size_t at)
-{
+inline std::string FourCC(const std::vector<uint8_t>& b, size_t at) {
     return at + 4 <= b.size() ? std::string(b.begin() + long(at), b.begin() + long(at) + 4) : std::string();
 }

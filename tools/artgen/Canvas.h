@@ -2,13 +2,14 @@
 #pragma once
 #include <cstddef>
 #include <vector>
+
 #include "Color.h"
 
 class CCanvas {
 public:
     CCanvas() = default;
-    CCanvas(int nWidth, int nHeight); // every pixel starts as key
-    CCanvas(int nWidth, int nHeight, SColor fill); // every pixel opaque
+    CCanvas(int nWidth, int nHeight);               // every pixel starts as key
+    CCanvas(int nWidth, int nHeight, SColor fill);  // every pixel opaque
 
     int Width() const { return m_nWidth; }
     int Height() const { return m_nHeight; }
@@ -23,7 +24,7 @@ public:
 
     void Fill(SColor c);
     void FillRect(int x, int y, int w, int h, SColor c);
-    void ClearRect(int x, int y, int w, int h); // to key
+    void ClearRect(int x, int y, int w, int h);  // to key
     // Copies the opaque pixels of src with its top-left at (dx, dy).
     void Draw(const CCanvas& src, int dx, int dy);
     // Copies every pixel (opaque or key) of src.

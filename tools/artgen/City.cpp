@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
 #include "DetMath.h"
 #include "Dither.h"
 #include "Noise.h"
@@ -35,26 +36,22 @@ class CCityPainter {
 public:
     explicit CCityPainter(CCanvas& c, int x0, int y0) : m_canvas(c), m_nX0(x0), m_nY0(y0) {}
 
-    void Set(int x, int y, SColor c)
-    {
+    void Set(int x, int y, SColor c) {
         if (x < 0 || x >= W) return;
         m_canvas.Set(m_nX0 + x, m_nY0 + (((y % H) + H) % H), c);
     }
     SColor Get(int x, int y) const { return m_canvas.Get(m_nX0 + x, m_nY0 + (((y % H) + H) % H)); }
-    void Rect(int x, int y, int w, int h, SColor c)
-    {
+    void Rect(int x, int y, int w, int h, SColor c) {
         for (int j = y; j < y + h; ++j)
             for (int i = x; i < x + w; ++i) Set(i, j, c);
     }
     // Darkens what is already there: a cast shadow.
-    void Shadow(int x, int y, int w, int h)
-    {
+    void Shadow(int x, int y, int w, int h) {
         for (int j = y; j < y + h; ++j)
             for (int i = x; i < x + w; ++i)
                 if (i >= 0 && i < W) Set(i, j, ScaleColor(Get(i, j), 150));
     }
-    void Disc(double cx, double cy, double r, SColor c)
-    {
+    void Disc(double cx, double cy, double r, SColor c) {
         for (int j = FloorInt(cy - r); j <= FloorInt(cy + r); ++j)
             for (int i = FloorInt(cx - r); i <= FloorInt(cx + r); ++i) {
                 double dx = i + 0.5 - cx, dy = j + 0.5 - cy;
@@ -77,8 +74,7 @@ const int STREET_W = 6;
 const int AVENUES[] = {50, 148, 298, 380, 566};
 const int HIGHWAY_X = 464, HIGHWAY_W = 14;
 
-void PaintGrass(CCityPainter& p, int x, int y, int w, int h)
-{
+void PaintGrass(CCityPainter& p, int x, int y, int w, int h) {
     for (int j = y; j < y + h; ++j)
         for (int i = x; i < x + w; ++i) {
             double n = FractalNoise(i, (j % H + H) % H, 10, 2, 0, H, 0x6A55u);
@@ -86,8 +82,7 @@ void PaintGrass(CCityPainter& p, int x, int y, int w, int h)
         }
 }
 
-void PaintTree(CCityPainter& p, double x, double y, double r, bool bShadowOnly)
-{
+void PaintTree(CCityPainter& p, double x, double y, double r, bool bShadowOnly) {
     if (bShadowOnly) {
         p.Disc(x + r * 0.6, y + r * 0.8, r, ScaleColor(GRASS_A, 150));
         return;
@@ -97,8 +92,7 @@ void PaintTree(CCityPainter& p, double x, double y, double r, bool bShadowOnly)
     p.Disc(x - r * 0.4, y - r * 0.4, r * 0.36, TREE_LIGHT);
 }
 
-void PaintPark(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd)
-{
+void PaintPark(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd) {
     PaintGrass(p, x, y, w, h);
     // a cross of paths
     int px = x + w / 2 + rnd.Int(-w / 6, w / 6), py = y + h / 2 + rnd.Int(-h / 6, h / 6);
@@ -121,10 +115,10 @@ void PaintPark(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd)
     for (auto& t : trees) PaintTree(p, t.first, t.second, 3.2, false);
 }
 
-void PaintCarPark(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd)
-{
+void PaintCarPark(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd) {
     p.Rect(x, y, w, h, ASPHALT_LIGHT);
-    const SColor cars[] = {{200, 40, 30}, {230, 220, 200}, {40, 70, 160}, {220, 190, 40}, {30, 30, 34}, {160, 160, 170}};
+    const SColor cars[] = {{200, 40, 30},  {230, 220, 200}, {40, 70, 160},
+                           {220, 190, 40}, {30, 30, 34},    {160, 160, 170}};
     for (int j = y + 1; j + 3 <= y + h; j += 5) {
         for (int i = x + 1; i + 2 <= x + w; i += 3) {
             p.Set(i + 2, j, DASH);
@@ -138,8 +132,7 @@ void PaintCarPark(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd)
     }
 }
 
-void PaintBuilding(CCityPainter& p, int x, int y, int w, int h, int nHeight, CRandom& rnd)
-{
+void PaintBuilding(CCityPainter& p, int x, int y, int w, int h, int nHeight, CRandom& rnd) {
     const SRoof& roof = ROOFS[rnd.Int(0, int(sizeof(ROOFS) / sizeof(ROOFS[0])) - 1)];
     // shadow towards the lower right
     int sx = std::max(1, nHeight * 5 / 8), sy = std::max(1, nHeight * 7 / 8);
@@ -182,8 +175,7 @@ void PaintBuilding(CCityPainter& p, int x, int y, int w, int h, int nHeight, CRa
 }
 
 // Splits a block into lots and fills each with a building (or, now and then, a car park).
-void PaintLots(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd, int nTall, int nDepth = 0)
-{
+void PaintLots(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd, int nTall, int nDepth = 0) {
     bool bSplit = (w > 26 || h > 26) && nDepth < 5 && !(w < 40 && h < 40 && rnd.Chance(25));
     if (bSplit) {
         if (w >= h) {
@@ -207,16 +199,14 @@ void PaintLots(CCityPainter& p, int x, int y, int w, int h, CRandom& rnd, int nT
     PaintBuilding(p, x + inset, y + inset, w - 2 * inset - 1, h - 2 * inset - 1, height, rnd);
 }
 
-void PaintStreetH(CCityPainter& p, int x0, int x1, int y)
-{
+void PaintStreetH(CCityPainter& p, int x0, int x1, int y) {
     p.Rect(x0, y, x1 - x0, STREET_W, ASPHALT);
     p.Rect(x0, y, x1 - x0, 1, KERB);
     p.Rect(x0, y + STREET_W - 1, x1 - x0, 1, KERB);
     for (int x = x0 + 1; x < x1; x += 6) p.Rect(x, y + STREET_W / 2 - 1, 3, 1, DASH);
 }
 
-void PaintStreetV(CCityPainter& p, int x, int w)
-{
+void PaintStreetV(CCityPainter& p, int x, int w) {
     p.Rect(x, 0, w, H, ASPHALT);
     p.Rect(x, 0, 1, H, KERB);
     p.Rect(x + w - 1, 0, 1, H, KERB);
@@ -232,8 +222,7 @@ void PaintStreetV(CCityPainter& p, int x, int w)
     }
 }
 
-void PaintCars(CCityPainter& p, CRandom& rnd)
-{
+void PaintCars(CCityPainter& p, CRandom& rnd) {
     const SColor cars[] = {{210, 40, 30}, {236, 230, 210}, {50, 80, 180}, {230, 200, 40}, {24, 24, 28}};
     for (int a : AVENUES)
         for (int i = 0; i < 5; ++i) {
@@ -252,15 +241,16 @@ void PaintCars(CCityPainter& p, CRandom& rnd)
         }
 }
 
-void PaintRiver(CCityPainter& p)
-{
+void PaintRiver(CCityPainter& p) {
     for (int y = 0; y < H; ++y) {
         double c = RiverCentre(y + 0.5);
         for (int x = FloorInt(c - RIVER_HALF - 14); x <= FloorInt(c + RIVER_HALF + 14); ++x) {
             double d = std::fabs(x + 0.5 - c);
-            if (d > RIVER_HALF + 3) continue; // the riverside parks are painted separately
-            if (d > RIVER_HALF + 1) p.Set(x, y, BANK);
-            else if (d > RIVER_HALF) p.Set(x, y, BANK_DARK);
+            if (d > RIVER_HALF + 3) continue;  // the riverside parks are painted separately
+            if (d > RIVER_HALF + 1)
+                p.Set(x, y, BANK);
+            else if (d > RIVER_HALF)
+                p.Set(x, y, BANK_DARK);
             else {
                 double n = FractalNoise(x, y, 8, 3, 0, H, 0x417Eu);
                 double v = 0.25 + n * 0.9 - (d / RIVER_HALF) * 0.35;
@@ -272,8 +262,7 @@ void PaintRiver(CCityPainter& p)
     }
 }
 
-void PaintBridge(CCityPainter& p, int y)
-{
+void PaintBridge(CCityPainter& p, int y) {
     double c = RiverCentre(y + STREET_W / 2.0);
     int x0 = FloorInt(c - RIVER_HALF - 6), x1 = FloorInt(c + RIVER_HALF + 6);
     p.Shadow(x0 + 2, y + STREET_W + 1, x1 - x0, 3);
@@ -282,10 +271,9 @@ void PaintBridge(CCityPainter& p, int y)
     p.Rect(x0, y + STREET_W, x1 - x0, 1, SColor{112, 110, 104});
 }
 
-} // namespace
+}  // namespace
 
-void DrawCityStrip(CCanvas& canvas, int x0, int y0)
-{
+void DrawCityStrip(CCanvas& canvas, int x0, int y0) {
     CCityPainter p(canvas, x0, y0);
     CRandom rnd(0xC17Cu);
     p.Rect(0, 0, W, H, SIDEWALK);
@@ -314,14 +302,16 @@ void DrawCityStrip(CCanvas& canvas, int x0, int y0)
     struct SColumn {
         int x0, x1, nTall, nPark;
     };
-    const SColumn columns[] = {{0, 50, 10, 0},     {56, 148, 30, 20}, {154, 190, 10, 0}, {256, 298, 15, 0},
+    const SColumn columns[] = {{0, 50, 10, 0},     {56, 148, 30, 20}, {154, 190, 10, 0},  {256, 298, 15, 0},
                                {304, 380, 60, 25}, {386, 464, 45, 0}, {478, 566, 20, 30}, {572, 640, 10, 0}};
     for (const SColumn& col : columns) {
         for (int row = 0; row < 2; ++row) {
             int y = STREET_ROWS[row] + STREET_W, h = 60 - STREET_W;
             int x = col.x0, w = col.x1 - col.x0;
-            if (rnd.Chance(col.nPark)) PaintPark(p, x + 2, y + 2, w - 4, h - 4, rnd);
-            else PaintLots(p, x + 1, y + 1, w - 2, h - 2, rnd, col.nTall);
+            if (rnd.Chance(col.nPark))
+                PaintPark(p, x + 2, y + 2, w - 4, h - 4, rnd);
+            else
+                PaintLots(p, x + 1, y + 1, w - 2, h - 2, rnd, col.nTall);
         }
     }
 

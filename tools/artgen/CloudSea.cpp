@@ -2,6 +2,7 @@
 // tile (169-408), which repeats every 240 rows. Rows 409-479 are not cut by the game; they continue
 // the tile.
 #include <cmath>
+
 #include "City.h"
 #include "Clouds.h"
 #include "DetMath.h"
@@ -15,13 +16,12 @@ namespace {
 
 const int W = SCREEN_WIDTH;
 const int TILE_H = BG00_CLOUD_TILE.Height();
-const int EDGE_TOP = BG00_CLOUD_END.top; // first row of the edge strip (all key, as is the next)
+const int EDGE_TOP = BG00_CLOUD_END.top;  // first row of the edge strip (all key, as is the next)
 const int EDGE_SOLID = 154;               // first row of solid cloud
 const int TILE_TOP = BG00_CLOUD_TILE.top;
 
 // The cloud-sea texture: its brightness for tile rows 0..239.
-std::vector<float> SeaShade()
-{
+std::vector<float> SeaShade() {
     CCloudField sea(W, TILE_H, 0, TILE_H);
     // The sea runs on past both sides of the screen: no cloud edge falls away there.
     sea.SetSolidSides(true, true);
@@ -35,12 +35,11 @@ std::vector<float> SeaShade()
 // The edge strip: which of its pixels are cloud (billows rising from the solid sea, none above row
 // 122), and how much brighter or darker each billow's round side makes them.
 struct SEdge {
-    std::vector<uint8_t> aCloud; // rows EDGE_TOP..TILE_TOP-1 of BG00
+    std::vector<uint8_t> aCloud;  // rows EDGE_TOP..TILE_TOP-1 of BG00
     std::vector<float> aLight;
 };
 
-SEdge BuildEdge()
-{
+SEdge BuildEdge() {
     const int H = TILE_TOP - EDGE_TOP;
     SEdge e{std::vector<uint8_t>(size_t(W) * H, 0), std::vector<float>(size_t(W) * H, 0.0f)};
     CRandom rnd(0xED6Eu);
@@ -67,7 +66,7 @@ SEdge BuildEdge()
                 if (d2 >= r * r) continue;
                 bCloud = true;
                 double z = std::sqrt(r * r - d2);
-                double top = z - (b.y - b.r) * 0.6; // billows lower down lie deeper
+                double top = z - (b.y - b.r) * 0.6;  // billows lower down lie deeper
                 if (top > bestZ) {
                     bestZ = top;
                     light = (dx * lx + dy * ly + z * lz) / r;
@@ -83,10 +82,9 @@ SEdge BuildEdge()
     return e;
 }
 
-} // namespace
+}  // namespace
 
-CCanvas BuildBackground00()
-{
+CCanvas BuildBackground00() {
     CCanvas bg(SCREEN_WIDTH, SCREEN_HEIGHT);
     DrawCityStrip(bg, BG00_CITY_STRIP.left, BG00_CITY_STRIP.top);
 
@@ -128,7 +126,7 @@ CCanvas BuildBackground00()
                     gx += v * dx;
                     gy += v * dy;
                 }
-            double near = 1.0 - sum / 49.0; // 0 deep inside, about 0.5 at the edge
+            double near = 1.0 - sum / 49.0;  // 0 deep inside, about 0.5 at the edge
             double gl = std::sqrt(gx * gx + gy * gy);
             double facing = gl > 1e-9 ? (-gx * -0.57 + -gy * -0.82) / gl : 0.0;
             double extra = near * 2.0 * (0.5 * facing + 0.12) + edge.aLight[size_t(y) * W + x];

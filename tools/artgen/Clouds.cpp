@@ -2,23 +2,23 @@
 
 #include <algorithm>
 #include <cmath>
+
 #include "DetMath.h"
 #include "Noise.h"
 
 CCloudField::CCloudField(int nWidth, int nHeight, int nPeriodX, int nPeriodY)
-    : m_nWidth(nWidth), m_nHeight(nHeight), m_nPeriodX(nPeriodX), m_nPeriodY(nPeriodY),
-      m_aHeight(size_t(nWidth) * nHeight, -1.0f)
-{
-}
+    : m_nWidth(nWidth),
+      m_nHeight(nHeight),
+      m_nPeriodX(nPeriodX),
+      m_nPeriodY(nPeriodY),
+      m_aHeight(size_t(nWidth) * nHeight, -1.0f) {}
 
-int CCloudField::Wrap(int v, int n, int p) const
-{
+int CCloudField::Wrap(int v, int n, int p) const {
     if (p > 0) return ((v % p) + p) % p;
     return v < 0 ? -1 : (v >= n ? -1 : v);
 }
 
-double CCloudField::At(int x, int y) const
-{
+double CCloudField::At(int x, int y) const {
     if (x < 0 && m_bSolidLeft) x = 0;
     if (x >= m_nWidth && m_bSolidRight) x = m_nWidth - 1;
     int wx = Wrap(x, m_nWidth, m_nPeriodX), wy = Wrap(y, m_nHeight, m_nPeriodY);
@@ -26,8 +26,7 @@ double CCloudField::At(int x, int y) const
     return m_aHeight[size_t(wy) * m_nWidth + wx];
 }
 
-void CCloudField::AddPuff(const SCloudPuff& p, double dFlatten)
-{
+void CCloudField::AddPuff(const SCloudPuff& p, double dFlatten) {
     // with wrapping, a puff is drawn once more on each side of the period
     for (int oy = -1; oy <= 1; ++oy) {
         if (oy != 0 && m_nPeriodY <= 0) continue;
@@ -51,8 +50,7 @@ void CCloudField::AddPuff(const SCloudPuff& p, double dFlatten)
     }
 }
 
-void CCloudField::AddFloor(double dBase, double dAmplitude, double dCell, uint32_t nSeed)
-{
+void CCloudField::AddFloor(double dBase, double dAmplitude, double dCell, uint32_t nSeed) {
     for (int y = 0; y < m_nHeight; ++y)
         for (int x = 0; x < m_nWidth; ++x) {
             double f = dBase + dAmplitude * FractalNoise(x, y, dCell, 3, m_nPeriodX, m_nPeriodY, nSeed);
@@ -61,8 +59,7 @@ void CCloudField::AddFloor(double dBase, double dAmplitude, double dCell, uint32
         }
 }
 
-void CCloudField::AddTexture(double dAmplitude, double dCell, uint32_t nSeed)
-{
+void CCloudField::AddTexture(double dAmplitude, double dCell, uint32_t nSeed) {
     for (int y = 0; y < m_nHeight; ++y)
         for (int x = 0; x < m_nWidth; ++x) {
             float& cell = m_aHeight[size_t(y) * m_nWidth + x];
@@ -72,8 +69,7 @@ void CCloudField::AddTexture(double dAmplitude, double dCell, uint32_t nSeed)
         }
 }
 
-void CCloudField::Soften(int nRadius)
-{
+void CCloudField::Soften(int nRadius) {
     const int W = m_nWidth, H = m_nHeight;
     for (int pass = 0; pass < 2; ++pass) {
         std::vector<float> tmp(m_aHeight.size(), -1.0f);
@@ -101,8 +97,7 @@ void CCloudField::Soften(int nRadius)
     }
 }
 
-std::vector<float> CCloudField::Shade(double dAmbient) const
-{
+std::vector<float> CCloudField::Shade(double dAmbient) const {
     std::vector<float> out(size_t(m_nWidth) * m_nHeight, -1.0f);
     double lx = -0.5, ly = -0.72, lz = 0.62;
     double ll = std::sqrt(lx * lx + ly * ly + lz * lz);
@@ -118,7 +113,7 @@ std::vector<float> CCloudField::Shade(double dAmbient) const
             if (h < 0) continue;
             auto side = [&](int qx, int qy) {
                 double v = At(qx, qy);
-                return v < 0 ? h - 2.5 : v; // the edge of a cloud falls away
+                return v < 0 ? h - 2.5 : v;  // the edge of a cloud falls away
             };
             double dx = (side(x + 1, y) - side(x - 1, y)) * 0.5;
             double dy = (side(x, y + 1) - side(x, y - 1)) * 0.5;
@@ -133,17 +128,15 @@ std::vector<float> CCloudField::Shade(double dAmbient) const
     return out;
 }
 
-const std::vector<SColor>& CloudRamp()
-{
-    static const std::vector<SColor> RAMP = {{58, 86, 146},   {84, 114, 172},  {114, 144, 198}, {146, 172, 218},
-                                             {176, 198, 234}, {202, 218, 242}, {224, 234, 249}, {242, 247, 253},
-                                             {255, 255, 255}};
+const std::vector<SColor>& CloudRamp() {
+    static const std::vector<SColor> RAMP = {{58, 86, 146},   {84, 114, 172},  {114, 144, 198},
+                                             {146, 172, 218}, {176, 198, 234}, {202, 218, 242},
+                                             {224, 234, 249}, {242, 247, 253}, {255, 255, 255}};
     return RAMP;
 }
 
 void ScatterCumulus(CCloudField& field, double x0, double y0, double w, double h, double dScale, double dDensity,
-                    uint32_t nSeed)
-{
+                    uint32_t nSeed) {
     CRandom rnd(nSeed);
     // big mounds on a jittered grid, so the cover is even
     double cell = 58 * dScale;

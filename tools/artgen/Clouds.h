@@ -3,10 +3,11 @@
 #pragma once
 #include <cstdint>
 #include <vector>
+
 #include "Color.h"
 
 struct SCloudPuff {
-    double x, y, r, z; // centre, radius, base height
+    double x, y, r, z;  // centre, radius, base height
 };
 
 class CCloudField {
@@ -14,8 +15,7 @@ public:
     // nPeriodX / nPeriodY > 0 make the field wrap (puffs near an edge reappear at the other).
     CCloudField(int nWidth, int nHeight, int nPeriodX, int nPeriodY);
     // Treats the space beyond the left or right edge as more cloud (for banks that leave the screen).
-    void SetSolidSides(bool bLeft, bool bRight)
-    {
+    void SetSolidSides(bool bLeft, bool bRight) {
         m_bSolidLeft = bLeft;
         m_bSolidRight = bRight;
     }
@@ -27,7 +27,7 @@ public:
     void AddFloor(double dBase, double dAmplitude, double dCell, uint32_t nSeed);
     // Fine fractal texture on the covered parts.
     void AddTexture(double dAmplitude, double dCell, uint32_t nSeed);
-    double At(int x, int y) const; // wraps where the field wraps; < 0 means no cloud
+    double At(int x, int y) const;  // wraps where the field wraps; < 0 means no cloud
     // The height at (x, y), -1 without cloud; for placing puffs on top of others.
     double Surface(double x, double y) const { return At(int(x), int(y)); }
 

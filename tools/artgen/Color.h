@@ -8,15 +8,13 @@ struct SColor {
     bool operator!=(const SColor& o) const { return !(*this == o); }
 };
 
-inline SColor Rgb(int r, int g, int b)
-{
+inline SColor Rgb(int r, int g, int b) {
     auto clamp = [](int v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); };
     return SColor{clamp(r), clamp(g), clamp(b)};
 }
 
 // Mixes a towards b; t runs 0..256.
-inline SColor MixColor(SColor a, SColor b, int t)
-{
+inline SColor MixColor(SColor a, SColor b, int t) {
     return Rgb(a.r + ((b.r - a.r) * t) / 256, a.g + ((b.g - a.g) * t) / 256, a.b + ((b.b - a.b) * t) / 256);
 }
 

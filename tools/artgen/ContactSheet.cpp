@@ -3,8 +3,7 @@
 #include "Raster.h"
 #include "game/PictureLayout.h"
 
-CCanvas BuildContactSheet(const CCanvas& sheet, const CFontFace& font)
-{
+CCanvas BuildContactSheet(const CCanvas& sheet, const CFontFace& font) {
     const int S = 2;
     CCanvas out(sheet.Width() * S, sheet.Height() * S, SColor{0, 0, 0});
     for (int y = 0; y < sheet.Height(); ++y)

@@ -4,8 +4,7 @@
 
 namespace Ramps {
 
-SMaterial Metal(SColor darkest, SColor lightest, int nLevels, int nShine, double dGloss)
-{
+SMaterial Metal(SColor darkest, SColor lightest, int nLevels, int nShine, double dGloss) {
     SMaterial m;
     for (int i = 0; i < nLevels; ++i) {
         int t = i * 256 / (nLevels - 1);
@@ -16,8 +15,7 @@ SMaterial Metal(SColor darkest, SColor lightest, int nLevels, int nShine, double
     return m;
 }
 
-SMaterial Ramp(std::initializer_list<SColor> colors, int nShine, double dGloss)
-{
+SMaterial Ramp(std::initializer_list<SColor> colors, int nShine, double dGloss) {
     SMaterial m;
     m.aRamp.assign(colors.begin(), colors.end());
     m.nShine = nShine;
@@ -25,34 +23,33 @@ SMaterial Ramp(std::initializer_list<SColor> colors, int nShine, double dGloss)
     return m;
 }
 
-SMaterial Glow(std::initializer_list<SColor> colors)
-{
+SMaterial Glow(std::initializer_list<SColor> colors) {
     SMaterial m;
     m.aRamp.assign(colors.begin(), colors.end());
     m.bGlow = true;
     return m;
 }
 
-} // namespace Ramps
+}  // namespace Ramps
 
-CShapeModel BuildCraftModel()
-{
+CShapeModel BuildCraftModel() {
     CShapeModel m;
-    const int HULL = m.AddMaterial(Ramps::Ramp({{34, 40, 62}, {66, 78, 108}, {104, 120, 152}, {146, 162, 192},
-                                                {190, 204, 226}, {228, 236, 246}, {255, 255, 255}},
+    const int HULL = m.AddMaterial(Ramps::Ramp({{34, 40, 62},
+                                                {66, 78, 108},
+                                                {104, 120, 152},
+                                                {146, 162, 192},
+                                                {190, 204, 226},
+                                                {228, 236, 246},
+                                                {255, 255, 255}},
                                                12, 0.55));
-    const int DARK = m.AddMaterial(Ramps::Ramp({{24, 26, 38}, {46, 52, 70}, {72, 80, 102}, {104, 112, 136},
-                                                {142, 150, 172}},
-                                               8, 0.4));
-    const int ACCENT = m.AddMaterial(Ramps::Ramp({{96, 26, 12}, {156, 46, 18}, {212, 84, 26}, {244, 138, 44},
-                                                  {255, 196, 100}},
-                                                 8, 0.4));
-    const int GLASS = m.AddMaterial(Ramps::Ramp({{12, 28, 72}, {22, 60, 136}, {40, 108, 204}, {96, 176, 246},
-                                                 {214, 244, 255}},
-                                                16, 0.9));
-    const int PANEL = m.AddMaterial(Ramps::Ramp({{26, 36, 66}, {40, 58, 98}, {60, 86, 134}, {88, 118, 172},
-                                                 {126, 156, 204}, {176, 200, 236}},
-                                                10, 0.5));
+    const int DARK = m.AddMaterial(
+        Ramps::Ramp({{24, 26, 38}, {46, 52, 70}, {72, 80, 102}, {104, 112, 136}, {142, 150, 172}}, 8, 0.4));
+    const int ACCENT = m.AddMaterial(
+        Ramps::Ramp({{96, 26, 12}, {156, 46, 18}, {212, 84, 26}, {244, 138, 44}, {255, 196, 100}}, 8, 0.4));
+    const int GLASS = m.AddMaterial(
+        Ramps::Ramp({{12, 28, 72}, {22, 60, 136}, {40, 108, 204}, {96, 176, 246}, {214, 244, 255}}, 16, 0.9));
+    const int PANEL = m.AddMaterial(Ramps::Ramp(
+        {{26, 36, 66}, {40, 58, 98}, {60, 86, 134}, {88, 118, 172}, {126, 156, 204}, {176, 200, 236}}, 10, 0.5));
     const int FLAME = m.AddMaterial(Ramps::Glow({{176, 60, 10}, {240, 128, 24}, {255, 204, 72}, {255, 250, 200}}));
 
     // fuselage with an orange nose band
@@ -91,8 +88,9 @@ CShapeModel BuildCraftModel()
     m.AddEllipsoid(6.8, 24.6, 1.8, 1.7, 1.3, 1.6, FLAME);
     m.MirrorLast();
     // wing-tip cannons
-    m.AddLoft({{3, 19.5, 0.5, 4.3, 0.5}, {5, 19.5, 1.2, 4.4, 1.2}, {15, 19.5, 1.2, 4.4, 1.2}, {16.5, 19.5, 0.8, 4.3, 0.8}},
-              DARK, [=](const SVec3& p, int mat) { return p.y < 5.5 ? ACCENT : mat; });
+    m.AddLoft(
+        {{3, 19.5, 0.5, 4.3, 0.5}, {5, 19.5, 1.2, 4.4, 1.2}, {15, 19.5, 1.2, 4.4, 1.2}, {16.5, 19.5, 0.8, 4.3, 0.8}},
+        DARK, [=](const SVec3& p, int mat) { return p.y < 5.5 ? ACCENT : mat; });
     m.MirrorLast();
     // tail fins
     m.AddPrism({{3.4, 12}, {4.6, 12}, {4.6, 22}, {3.4, 22}}, 2.0, 7.0, 0.0, HULL,

@@ -1,6 +1,7 @@
 // Ordered dithering: turning smooth values into a few levels with a Bayer pattern.
 #pragma once
 #include <vector>
+
 #include "Color.h"
 
 // Threshold of the 8x8 Bayer matrix at (x, y), in (0,1).

@@ -5,12 +5,11 @@
 #include "Vista.h"
 #include "platform/screen.h"
 
-CCanvas BuildEnd(const CFontFace& font)
-{
+CCanvas BuildEnd(const CFontFace& font) {
     CCanvas end(SCREEN_WIDTH, SCREEN_HEIGHT, SColor{0, 0, 0});
     const std::vector<SColor> sky = {{12, 6, 18},   {32, 12, 34},  {62, 20, 40},   {104, 32, 40},
                                      {156, 54, 38}, {206, 92, 44}, {240, 140, 60}, {252, 190, 100}};
-    const std::vector<SColor> clouds = {{40, 34, 56},    {62, 52, 78},    {90, 74, 98},   {124, 98, 112},
+    const std::vector<SColor> clouds = {{40, 34, 56},    {62, 52, 78},    {90, 74, 98},    {124, 98, 112},
                                         {164, 122, 118}, {206, 150, 118}, {240, 190, 140}, {255, 226, 186}};
     PaintVista(end, sky, clouds, 0xE7Du);
 

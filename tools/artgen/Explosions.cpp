@@ -1,6 +1,7 @@
 // Explosions: a 7-frame spark for hits and a 10-frame fireball that ends in smoke.
 #include <cmath>
 #include <vector>
+
 #include "DetMath.h"
 #include "Dither.h"
 #include "Effects.h"
@@ -9,16 +10,15 @@
 
 namespace {
 
-const std::vector<SColor> FIRE = {{110, 18, 8},    {180, 34, 12},   {226, 70, 18},  {250, 122, 26},
+const std::vector<SColor> FIRE = {{110, 18, 8},   {180, 34, 12},  {226, 70, 18},   {250, 122, 26},
                                   {255, 176, 44}, {255, 222, 90}, {255, 246, 176}, {255, 255, 240}};
-const std::vector<SColor> SMOKE = {{38, 32, 32}, {62, 56, 54}, {90, 82, 78}, {120, 112, 106}, {152, 146, 138},
-                                   {184, 178, 170}};
+const std::vector<SColor> SMOKE = {{38, 32, 32},    {62, 56, 54},    {90, 82, 78},
+                                   {120, 112, 106}, {152, 146, 138}, {184, 178, 170}};
 const SColor FIRE_RIM = {52, 14, 6};
 const SColor SMOKE_RIM = {30, 26, 28};
 
 // Distance of (x, y) from the nearest of eight rays through the origin (axes and diagonals).
-double RayDistance(double x, double y)
-{
+double RayDistance(double x, double y) {
     double ax = std::fabs(x), ay = std::fabs(y);
     double d = std::min(ax, ay);
     d = std::min(d, std::fabs(ax - ay) * 0.70710678);
@@ -26,14 +26,13 @@ double RayDistance(double x, double y)
 }
 
 struct SPuff {
-    double ax, ay; // direction
+    double ax, ay;  // direction
     double dist, radius;
 };
 
-} // namespace
+}  // namespace
 
-void DrawBigExplosion(CCanvas& canvas, int x0, int y0, int nFrame, int nSize)
-{
+void DrawBigExplosion(CCanvas& canvas, int x0, int y0, int nFrame, int nSize) {
     static const double GROW[10] = {0.34, 0.62, 0.82, 0.94, 1.02, 1.08, 1.12, 1.15, 1.17, 1.18};
     static const double HEAT[10] = {1.00, 0.95, 0.86, 0.74, 0.60, 0.46, 0.32, 0.20, 0.10, 0.03};
     nFrame = ClampInt(nFrame, 0, 9);
@@ -49,7 +48,7 @@ void DrawBigExplosion(CCanvas& canvas, int x0, int y0, int nFrame, int nSize)
     }
 
     CCanvas s(nSize, nSize);
-    const double k = 61.0 / nSize; // sheet units per pixel
+    const double k = 61.0 / nSize;  // sheet units per pixel
     for (int py = 0; py < nSize; ++py)
         for (int px = 0; px < nSize; ++px) {
             double u = (px + 0.5) * k - 30.5, v = (py + 0.5) * k - 30.5;
@@ -70,15 +69,17 @@ void DrawBigExplosion(CCanvas& canvas, int x0, int y0, int nFrame, int nSize)
             double n2 = FractalNoise(u + 90, v + 10, 6.0, 2, 0, 0, 91u + nFrame * 7u);
             dens += (n1 - 0.5) * (0.55 + 0.05 * nFrame);
             double rr = std::sqrt(u * u + v * v);
-            if (rr > 28.5) continue; // stays clear of the square's edges
+            if (rr > 28.5) continue;  // stays clear of the square's edges
             if (nFrame == 0) {
                 // the first flash: a star of eight rays
                 double ray = 1.0 - rr / 15.0 - RayDistance(u, v) * 0.45;
                 dens = std::max(dens, ray);
             }
             double thresh = 0.0;
-            if (nFrame == 9) thresh = 0.05 + 0.55 * BayerThreshold(px, py); // thin, broken smoke
-            else if (nFrame == 8) thresh = 0.25 * BayerThreshold(px, py);
+            if (nFrame == 9)
+                thresh = 0.05 + 0.55 * BayerThreshold(px, py);  // thin, broken smoke
+            else if (nFrame == 8)
+                thresh = 0.25 * BayerThreshold(px, py);
             if (dens <= thresh) continue;
             double extent = 28.0 * grow;
             double hot = heat * (1.1 - 0.8 * rr / extent) + (n2 - 0.5) * 0.45 + dens * 0.15 - 0.05;
@@ -97,8 +98,7 @@ void DrawBigExplosion(CCanvas& canvas, int x0, int y0, int nFrame, int nSize)
     canvas.Draw(s, x0, y0);
 }
 
-void DrawSmallExplosion(CCanvas& canvas, int x0, int y0, int nFrame)
-{
+void DrawSmallExplosion(CCanvas& canvas, int x0, int y0, int nFrame) {
     CCanvas s(17, 15);
     const double cx = 8.5, cy = 7.5;
     const SColor white = {255, 255, 240}, yellow = {255, 222, 90}, orange = {250, 140, 30}, red = {210, 50, 16},
@@ -117,55 +117,55 @@ void DrawSmallExplosion(CCanvas& canvas, int x0, int y0, int nFrame)
         }
     };
     switch (nFrame) {
-    case 0:
-        for (int d = -3; d <= 3; ++d) {
-            plot(d, 0, std::abs(d) > 1 ? yellow : white);
-            plot(0, d, std::abs(d) > 1 ? yellow : white);
-        }
-        FillEllipse(s, cx, cy, 1.6, 1.6, white);
-        OutlineShapes(s, FIRE_RIM, false);
-        break;
-    case 1:
-        for (int d = -6; d <= 6; ++d) {
-            SColor c = std::abs(d) > 4 ? orange : (std::abs(d) > 2 ? yellow : white);
-            plot(d, 0, c);
-            if (std::abs(d) <= 5) plot(0, d, c);
-        }
-        for (int d = -3; d <= 3; ++d) {
-            plot(d, d, std::abs(d) > 2 ? orange : yellow);
-            plot(d, -d, std::abs(d) > 2 ? orange : yellow);
-        }
-        FillEllipse(s, cx, cy, 2.6, 2.4, white);
-        OutlineShapes(s, FIRE_RIM, false);
-        break;
-    case 2:
-        FillEllipse(s, cx, cy, 5.4, 5.0, orange);
-        FillEllipse(s, cx - 0.4, cy - 0.4, 3.8, 3.5, yellow);
-        FillEllipse(s, cx - 0.6, cy - 0.6, 2.0, 1.8, white);
-        ring(6.8, 4, 0.5, yellow, 1);
-        OutlineShapes(s, FIRE_RIM, false);
-        break;
-    case 3:
-        FillEllipse(s, cx, cy, 6.2, 5.6, red);
-        FillEllipse(s, cx, cy, 5.0, 4.5, orange);
-        FillEllipse(s, cx, cy, 3.4, 3.0, yellow);
-        FillEllipse(s, cx, cy, 1.8, 1.6, orange);
-        OutlineShapes(s, FIRE_RIM, false);
-        break;
-    case 4:
-        ring(5.6, 8, 0.25, orange, 2);
-        ring(3.0, 6, 0.0, red, 1);
-        plot(0, 0, dark);
-        OutlineShapes(s, FIRE_RIM, false);
-        break;
-    case 5:
-        ring(6.8, 8, 0.6, red, 1);
-        ring(4.0, 5, 0.3, grey, 2);
-        break;
-    default:
-        ring(5.0, 4, 0.1, greyDark, 1);
-        ring(2.5, 3, 0.5, grey, 1);
-        break;
+        case 0:
+            for (int d = -3; d <= 3; ++d) {
+                plot(d, 0, std::abs(d) > 1 ? yellow : white);
+                plot(0, d, std::abs(d) > 1 ? yellow : white);
+            }
+            FillEllipse(s, cx, cy, 1.6, 1.6, white);
+            OutlineShapes(s, FIRE_RIM, false);
+            break;
+        case 1:
+            for (int d = -6; d <= 6; ++d) {
+                SColor c = std::abs(d) > 4 ? orange : (std::abs(d) > 2 ? yellow : white);
+                plot(d, 0, c);
+                if (std::abs(d) <= 5) plot(0, d, c);
+            }
+            for (int d = -3; d <= 3; ++d) {
+                plot(d, d, std::abs(d) > 2 ? orange : yellow);
+                plot(d, -d, std::abs(d) > 2 ? orange : yellow);
+            }
+            FillEllipse(s, cx, cy, 2.6, 2.4, white);
+            OutlineShapes(s, FIRE_RIM, false);
+            break;
+        case 2:
+            FillEllipse(s, cx, cy, 5.4, 5.0, orange);
+            FillEllipse(s, cx - 0.4, cy - 0.4, 3.8, 3.5, yellow);
+            FillEllipse(s, cx - 0.6, cy - 0.6, 2.0, 1.8, white);
+            ring(6.8, 4, 0.5, yellow, 1);
+            OutlineShapes(s, FIRE_RIM, false);
+            break;
+        case 3:
+            FillEllipse(s, cx, cy, 6.2, 5.6, red);
+            FillEllipse(s, cx, cy, 5.0, 4.5, orange);
+            FillEllipse(s, cx, cy, 3.4, 3.0, yellow);
+            FillEllipse(s, cx, cy, 1.8, 1.6, orange);
+            OutlineShapes(s, FIRE_RIM, false);
+            break;
+        case 4:
+            ring(5.6, 8, 0.25, orange, 2);
+            ring(3.0, 6, 0.0, red, 1);
+            plot(0, 0, dark);
+            OutlineShapes(s, FIRE_RIM, false);
+            break;
+        case 5:
+            ring(6.8, 8, 0.6, red, 1);
+            ring(4.0, 5, 0.3, grey, 2);
+            break;
+        default:
+            ring(5.0, 4, 0.1, greyDark, 1);
+            ring(2.5, 3, 0.5, grey, 1);
+            break;
     }
     canvas.Draw(s, x0, y0);
 }

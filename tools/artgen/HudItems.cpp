@@ -5,18 +5,18 @@
 #include "Models.h"
 #include "Raster.h"
 
-void DrawItem(CCanvas& canvas, int x, int y, bool bShield, const CFontFace& font)
-{
+void DrawItem(CCanvas& canvas, int x, int y, bool bShield, const CFontFace& font) {
     CCanvas s(21, 21);
     CShapeModel m;
-    int ring = m.AddMaterial(Ramps::Ramp({{40, 40, 50}, {80, 82, 96}, {130, 134, 150}, {186, 190, 204}, {240, 244, 250}},
-                                         12, 0.6));
-    int body = bShield ? m.AddMaterial(Ramps::Ramp({{0, 50, 70}, {0, 96, 120}, {10, 150, 170}, {40, 200, 200},
-                                                    {130, 240, 230}, {230, 255, 250}},
-                                                   16, 0.8))
-                       : m.AddMaterial(Ramps::Ramp({{100, 16, 6}, {170, 32, 10}, {226, 70, 16}, {250, 124, 30},
-                                                    {255, 190, 80}, {255, 246, 200}},
-                                                   16, 0.8));
+    int ring = m.AddMaterial(
+        Ramps::Ramp({{40, 40, 50}, {80, 82, 96}, {130, 134, 150}, {186, 190, 204}, {240, 244, 250}}, 12, 0.6));
+    int body = bShield
+                   ? m.AddMaterial(Ramps::Ramp(
+                         {{0, 50, 70}, {0, 96, 120}, {10, 150, 170}, {40, 200, 200}, {130, 240, 230}, {230, 255, 250}},
+                         16, 0.8))
+                   : m.AddMaterial(Ramps::Ramp(
+                         {{100, 16, 6}, {170, 32, 10}, {226, 70, 16}, {250, 124, 30}, {255, 190, 80}, {255, 246, 200}},
+                         16, 0.8));
     m.AddEllipsoid(0, 0, 0, 9.5, 9.5, 4.0, ring);
     m.AddEllipsoid(0, 0, 1.6, 7.6, 7.6, 5.0, body);
     SRenderParams rp;
@@ -34,8 +34,7 @@ void DrawItem(CCanvas& canvas, int x, int y, bool bShield, const CFontFace& font
     canvas.Draw(s, x, y);
 }
 
-void DrawGaugeFrame(CCanvas& canvas, int x, int y, const CFontFace& font)
-{
+void DrawGaugeFrame(CCanvas& canvas, int x, int y, const CFontFace& font) {
     const int W = 117, H = 19;
     CCanvas s(W, H, SColor{0, 0, 0});
     const SColor outline = {14, 14, 22}, light = {196, 204, 222}, mid = {120, 130, 154}, dark = {64, 70, 92},
@@ -78,8 +77,7 @@ void DrawGaugeFrame(CCanvas& canvas, int x, int y, const CFontFace& font)
     canvas.Paste(s, x, y);
 }
 
-void DrawGaugeUnit(CCanvas& canvas, int x, int y)
-{
+void DrawGaugeUnit(CCanvas& canvas, int x, int y) {
     // one shield point: a green energy cell, lit at the top, with a dark right edge between cells
     static const SColor COLS[3][3] = {{{190, 255, 200}, {90, 240, 130}, {30, 170, 80}},
                                       {{150, 250, 170}, {50, 210, 100}, {20, 140, 60}},

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <vector>
+
 #include "Canvas.h"
 
 // The .ico file bytes: two images, 4 bits a pixel, each with its transparency mask.

@@ -3,20 +3,17 @@
 #include <algorithm>
 #include <cstdio>
 
-void PutU16(std::vector<uint8_t>& v, uint32_t x)
-{
+void PutU16(std::vector<uint8_t>& v, uint32_t x) {
     v.push_back(uint8_t(x));
     v.push_back(uint8_t(x >> 8));
 }
 
-void PutU32(std::vector<uint8_t>& v, uint32_t x)
-{
+void PutU32(std::vector<uint8_t>& v, uint32_t x) {
     PutU16(v, x & 0xFFFF);
     PutU16(v, x >> 16);
 }
 
-std::vector<uint8_t> EncodeBmp8(const SIndexedImage& img, const Palette& pal, uint32_t nClrUsed)
-{
+std::vector<uint8_t> EncodeBmp8(const SIndexedImage& img, const Palette& pal, uint32_t nClrUsed) {
     const uint32_t nStride = (uint32_t(img.nWidth) + 3) & ~3u;
     const uint32_t nImage = nStride * uint32_t(img.nHeight);
     const uint32_t nOffBits = 14 + 40 + 256 * 4;
@@ -24,20 +21,20 @@ std::vector<uint8_t> EncodeBmp8(const SIndexedImage& img, const Palette& pal, ui
     v.reserve(nOffBits + nImage);
     v.push_back('B');
     v.push_back('M');
-    PutU32(v, nOffBits + nImage); // bfSize
-    PutU32(v, 0);                 // bfReserved1, bfReserved2
+    PutU32(v, nOffBits + nImage);  // bfSize
+    PutU32(v, 0);                  // bfReserved1, bfReserved2
     PutU32(v, nOffBits);
-    PutU32(v, 40);                // biSize
+    PutU32(v, 40);  // biSize
     PutU32(v, uint32_t(img.nWidth));
-    PutU32(v, uint32_t(img.nHeight)); // positive: bottom-up
-    PutU16(v, 1);                 // biPlanes
-    PutU16(v, 8);                 // biBitCount
-    PutU32(v, 0);                 // BI_RGB
+    PutU32(v, uint32_t(img.nHeight));  // positive: bottom-up
+    PutU16(v, 1);                      // biPlanes
+    PutU16(v, 8);                      // biBitCount
+    PutU32(v, 0);                      // BI_RGB
     PutU32(v, nImage);
-    PutU32(v, 0);                 // biXPelsPerMeter
-    PutU32(v, 0);                 // biYPelsPerMeter
+    PutU32(v, 0);  // biXPelsPerMeter
+    PutU32(v, 0);  // biYPelsPerMeter
     PutU32(v, nClrUsed);
-    PutU32(v, 0);                 // biClrImportant
+    PutU32(v, 0);  // biClrImportant
     for (const SColor& c : pal) {
         v.push_back(c.b);
         v.push_back(c.g);
@@ -51,8 +48,7 @@ std::vector<uint8_t> EncodeBmp8(const SIndexedImage& img, const Palette& pal, ui
     return v;
 }
 
-std::vector<uint8_t> EncodeBmp24(const CCanvas& canvas)
-{
+std::vector<uint8_t> EncodeBmp24(const CCanvas& canvas) {
     const uint32_t w = uint32_t(canvas.Width()), h = uint32_t(canvas.Height());
     const uint32_t nStride = (w * 3 + 3) & ~3u;
     std::vector<uint8_t> v;
@@ -86,8 +82,7 @@ std::vector<uint8_t> EncodeBmp24(const CCanvas& canvas)
 
 namespace {
 
-uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0)
-{
+uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
     static uint32_t table[256];
     static bool bReady = false;
     if (!bReady) {
@@ -103,16 +98,14 @@ uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0)
     return ~crc;
 }
 
-void PutU32BE(std::vector<uint8_t>& v, uint32_t x)
-{
+void PutU32BE(std::vector<uint8_t>& v, uint32_t x) {
     v.push_back(uint8_t(x >> 24));
     v.push_back(uint8_t(x >> 16));
     v.push_back(uint8_t(x >> 8));
     v.push_back(uint8_t(x));
 }
 
-void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data)
-{
+void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
     PutU32BE(out, uint32_t(data.size()));
     std::vector<uint8_t> body(type, type + 4);
     body.insert(body.end(), data.begin(), data.end());
@@ -120,15 +113,14 @@ void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uin
     PutU32BE(out, Crc32(body.data(), body.size()));
 }
 
-} // namespace
+}  // namespace
 
-std::vector<uint8_t> EncodePng(const CCanvas& canvas)
-{
+std::vector<uint8_t> EncodePng(const CCanvas& canvas) {
     const uint32_t w = uint32_t(canvas.Width()), h = uint32_t(canvas.Height());
     std::vector<uint8_t> raw;
     raw.reserve((w * 3 + 1) * h);
     for (uint32_t y = 0; y < h; ++y) {
-        raw.push_back(0); // filter: none
+        raw.push_back(0);  // filter: none
         for (uint32_t x = 0; x < w; ++x) {
             SColor c = canvas.Get(int(x), int(y));
             raw.push_back(c.r);
@@ -158,15 +150,14 @@ std::vector<uint8_t> EncodePng(const CCanvas& canvas)
     std::vector<uint8_t> ihdr;
     PutU32BE(ihdr, w);
     PutU32BE(ihdr, h);
-    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter method, no interlace
+    ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter method, no interlace
     PutChunk(out, "IHDR", ihdr);
     PutChunk(out, "IDAT", z);
     PutChunk(out, "IEND", {});
     return out;
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     bool bOk = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
 #include "Canvas.h"
 
 using Palette = std::array<SColor, 256>;

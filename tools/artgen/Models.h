@@ -17,4 +17,4 @@ namespace Ramps {
 SMaterial Metal(SColor darkest, SColor lightest, int nLevels, int nShine = 10, double dGloss = 0.45);
 SMaterial Ramp(std::initializer_list<SColor> colors, int nShine = 0, double dGloss = 0);
 SMaterial Glow(std::initializer_list<SColor> colors);
-}
+}  // namespace Ramps

@@ -1,10 +1,10 @@
 #include "Noise.h"
 
 #include <cmath>
+
 #include "DetMath.h"
 
-uint32_t HashInts(int32_t x, int32_t y, uint32_t nSeed)
-{
+uint32_t HashInts(int32_t x, int32_t y, uint32_t nSeed) {
     uint32_t h = nSeed * 0x9E3779B1u;
     h ^= static_cast<uint32_t>(x) * 0x85EBCA77u;
     h = (h << 13) | (h >> 19);
@@ -21,8 +21,7 @@ double HashUnit(int32_t x, int32_t y, uint32_t nSeed) { return (HashInts(x, y, n
 
 static int Wrap(int v, int n) { return n > 0 ? ((v % n) + n) % n : v; }
 
-double ValueNoise(double x, double y, double dCell, int nPeriodX, int nPeriodY, uint32_t nSeed)
-{
+double ValueNoise(double x, double y, double dCell, int nPeriodX, int nPeriodY, uint32_t nSeed) {
     double fx = x / dCell, fy = y / dCell;
     int ix = FloorInt(fx), iy = FloorInt(fy);
     double tx = fx - ix, ty = fy - iy;
@@ -36,8 +35,7 @@ double ValueNoise(double x, double y, double dCell, int nPeriodX, int nPeriodY, 
     return Lerp(Lerp(a, b, tx), Lerp(c, d, tx), ty);
 }
 
-double FractalNoise(double x, double y, double dCell, int nOctaves, int nPeriodX, int nPeriodY, uint32_t nSeed)
-{
+double FractalNoise(double x, double y, double dCell, int nOctaves, int nPeriodX, int nPeriodY, uint32_t nSeed) {
     double sum = 0, weight = 1, total = 0;
     for (int o = 0; o < nOctaves; ++o) {
         sum += weight * ValueNoise(x, y, dCell, nPeriodX, nPeriodY, nSeed + 1013u * o);

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 uint32_t HashInts(int32_t x, int32_t y, uint32_t nSeed);
-double HashUnit(int32_t x, int32_t y, uint32_t nSeed); // [0,1)
+double HashUnit(int32_t x, int32_t y, uint32_t nSeed);  // [0,1)
 
 // Smooth value noise on a lattice of cells dCell pixels wide. nPeriodX/nPeriodY (in pixels, 0 = none)
 // make it repeat; they must be whole multiples of the cell size.

@@ -5,8 +5,8 @@
 #include "Text.h"
 
 CCanvas BuildSpriteSheet(const CFontFace& font);
-CCanvas BuildBackground00(); // city strip, edge of the cloud sea, cloud-sea tile
-CCanvas BuildBackground01(); // the three cloud pieces on key
+CCanvas BuildBackground00();  // city strip, edge of the cloud sea, cloud-sea tile
+CCanvas BuildBackground01();  // the three cloud pieces on key
 CCanvas BuildTitle(const CFontFace& font);
 CCanvas BuildEnd(const CFontFace& font);
 // The contact sheet: the (already quantised) sheet enlarged, every rectangle outlined and labelled.

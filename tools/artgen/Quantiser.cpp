@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+
 #include "DetMath.h"
 
 namespace {
 
 struct SBin {
     uint64_t w = 0;
-    uint64_t r = 0, g = 0, b = 0; // weighted sums
-    SColor Mean() const
-    {
-        return Rgb(int((r + w / 2) / w), int((g + w / 2) / w), int((b + w / 2) / w));
-    }
+    uint64_t r = 0, g = 0, b = 0;  // weighted sums
+    SColor Mean() const { return Rgb(int((r + w / 2) / w), int((g + w / 2) / w), int((b + w / 2) / w)); }
 };
 
 struct SEntry {
@@ -21,8 +19,7 @@ struct SEntry {
     uint64_t w;
 };
 
-int64_t Dist(SColor a, SColor b)
-{
+int64_t Dist(SColor a, SColor b) {
     int dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
     return 3 * dr * dr + 4 * dg * dg + 2 * db * db;
 }
@@ -35,8 +32,7 @@ struct SBox {
     double sse;
 };
 
-double BoxSse(const std::vector<SEntry>& e, size_t lo, size_t hi)
-{
+double BoxSse(const std::vector<SEntry>& e, size_t lo, size_t hi) {
     double w = 0, s[3] = {0, 0, 0}, q[3] = {0, 0, 0};
     for (size_t i = lo; i < hi; ++i) {
         double wi = double(e[i].w);
@@ -54,8 +50,7 @@ double BoxSse(const std::vector<SEntry>& e, size_t lo, size_t hi)
     return sse;
 }
 
-std::vector<SColor> MedianCut(std::vector<SEntry>& e, size_t nBoxes)
-{
+std::vector<SColor> MedianCut(std::vector<SEntry>& e, size_t nBoxes) {
     std::vector<SBox> boxes = {{0, e.size(), BoxSse(e, 0, e.size())}};
     while (boxes.size() < nBoxes) {
         size_t best = boxes.size();
@@ -111,8 +106,7 @@ std::vector<SColor> MedianCut(std::vector<SEntry>& e, size_t nBoxes)
     return out;
 }
 
-size_t Nearest(SColor c, const std::vector<SColor>& centres)
-{
+size_t Nearest(SColor c, const std::vector<SColor>& centres) {
     size_t best = 0;
     int64_t bestD = INT64_MAX;
     for (size_t i = 0; i < centres.size(); ++i) {
@@ -126,8 +120,7 @@ size_t Nearest(SColor c, const std::vector<SColor>& centres)
 }
 
 // The entry the 3-3-2 fallback ramp would pick for c by plain RGB distance.
-int RampIndex(SColor c)
-{
+int RampIndex(SColor c) {
     int best = 0, bestD = INT32_MAX;
     for (int i = 0; i < 256; ++i) {
         int r = ((i >> 5) & 7) * 255 / 7, g = ((i >> 2) & 7) * 255 / 7, b = (i & 3) * 255 / 3;
@@ -140,17 +133,15 @@ int RampIndex(SColor c)
     return best;
 }
 
-} // namespace
+}  // namespace
 
-bool IsNearKey(SColor c)
-{
+bool IsNearKey(SColor c) {
     int dr = c.r - KEY_COLOR.r, dg = c.g - KEY_COLOR.g, db = c.b - KEY_COLOR.b;
     if (dr * dr + dg * dg + db * db < 56 * 56) return true;
     return RampIndex(c) == RampIndex(KEY_COLOR);
 }
 
-Palette BuildSharedPalette(const std::vector<SQuantInput>& aInputs)
-{
+Palette BuildSharedPalette(const std::vector<SQuantInput>& aInputs) {
     // histogram on 6 bits a channel, each bin keeping the exact mean of its colours
     std::vector<SBin> bins(size_t(1) << 18);
     for (const SQuantInput& in : aInputs) {
@@ -174,14 +165,14 @@ Palette BuildSharedPalette(const std::vector<SQuantInput>& aInputs)
     const std::vector<SColor> fixed = {SColor{0, 0, 0}, GREY_SHARED};
     const size_t nFree = 253;
     std::vector<SColor> centres = MedianCut(entries, nFree);
-    while (centres.size() < nFree) centres.push_back(Rgb(int(centres.size()), 0, 128)); // tiny pictures only
+    while (centres.size() < nFree) centres.push_back(Rgb(int(centres.size()), 0, 128));  // tiny pictures only
 
     // k-means refinement with the fixed entries taking part but never moving
     std::vector<SColor> all(centres);
     all.insert(all.end(), fixed.begin(), fixed.end());
     for (int iter = 0; iter < 6; ++iter) {
         std::vector<SBin> sums(all.size());
-        std::vector<std::pair<int64_t, size_t>> worst; // (weighted error, entry) for refilling empty ones
+        std::vector<std::pair<int64_t, size_t>> worst;  // (weighted error, entry) for refilling empty ones
         for (size_t i = 0; i < entries.size(); ++i) {
             size_t n = Nearest(entries[i].c, all);
             SBin& s = sums[n];
@@ -191,13 +182,16 @@ Palette BuildSharedPalette(const std::vector<SQuantInput>& aInputs)
             s.b += entries[i].w * entries[i].c.b;
             worst.push_back({Dist(entries[i].c, all[n]) * int64_t(std::min<uint64_t>(entries[i].w, 1u << 20)), i});
         }
-        std::sort(worst.begin(), worst.end(), [](const std::pair<int64_t, size_t>& a, const std::pair<int64_t, size_t>& b) {
-            return a.first != b.first ? a.first > b.first : a.second < b.second;
-        });
+        std::sort(worst.begin(), worst.end(),
+                  [](const std::pair<int64_t, size_t>& a, const std::pair<int64_t, size_t>& b) {
+                      return a.first != b.first ? a.first > b.first : a.second < b.second;
+                  });
         size_t nextWorst = 0;
         for (size_t k = 0; k < nFree; ++k) {
-            if (sums[k].w) all[k] = sums[k].Mean();
-            else if (nextWorst < worst.size()) all[k] = entries[worst[nextWorst++].second].c;
+            if (sums[k].w)
+                all[k] = sums[k].Mean();
+            else if (nextWorst < worst.size())
+                all[k] = entries[worst[nextWorst++].second].c;
         }
     }
 
@@ -215,7 +209,7 @@ Palette BuildSharedPalette(const std::vector<SQuantInput>& aInputs)
     };
     for (size_t k = 0; k < chosen.size(); ++k) {
         SColor c = chosen[k];
-        while (IsNearKey(c)) c = Rgb(c.r - 4, c.g - 2, c.b - 6); // towards grey-brown, away from lilac
+        while (IsNearKey(c)) c = Rgb(c.r - 4, c.g - 2, c.b - 6);  // towards grey-brown, away from lilac
         int step = 0;
         while (taken(c, k)) {
             ++step;
@@ -241,15 +235,14 @@ Palette BuildSharedPalette(const std::vector<SQuantInput>& aInputs)
     return pal;
 }
 
-SIndexedImage MapToPalette(const CCanvas& canvas, const Palette& pal)
-{
+SIndexedImage MapToPalette(const CCanvas& canvas, const Palette& pal) {
     static std::vector<uint8_t> cache;
     static Palette cachedFor{};
     if (cache.empty() || cachedFor != pal) {
         cache.assign(size_t(1) << 24, 255);
         cachedFor = pal;
     }
-    std::vector<SColor> art(pal.begin(), pal.begin() + 255); // never the key entry
+    std::vector<SColor> art(pal.begin(), pal.begin() + 255);  // never the key entry
     SIndexedImage img;
     img.nWidth = canvas.Width();
     img.nHeight = canvas.Height();
@@ -267,14 +260,15 @@ SIndexedImage MapToPalette(const CCanvas& canvas, const Palette& pal)
     return img;
 }
 
-CCanvas IndexedToCanvas(const SIndexedImage& img, const Palette& pal)
-{
+CCanvas IndexedToCanvas(const SIndexedImage& img, const Palette& pal) {
     CCanvas c(img.nWidth, img.nHeight);
     for (int y = 0; y < img.nHeight; ++y)
         for (int x = 0; x < img.nWidth; ++x) {
             uint8_t i = img.aIndex[size_t(y) * img.nWidth + x];
-            if (i == PAL_KEY) c.SetKey(x, y);
-            else c.Set(x, y, pal[i]);
+            if (i == PAL_KEY)
+                c.SetKey(x, y);
+            else
+                c.Set(x, y, pal[i]);
         }
     return c;
 }

@@ -2,19 +2,20 @@
 // k-means) plus the key at entry 255, and the mapping of each picture onto it.
 #pragma once
 #include <vector>
+
 #include "Canvas.h"
 #include "ImageFiles.h"
 
 // Fixed entries of the shared table.
 const int PAL_BLACK = 0;
-const int PAL_GREY = 19;      // (195,195,195) in the shared table, (194,195,194) in the sprite sheet's
+const int PAL_GREY = 19;  // (195,195,195) in the shared table, (194,195,194) in the sprite sheet's
 const int PAL_KEY = 255;
 const SColor GREY_SHARED = {195, 195, 195};
 const SColor GREY_SPRITES = {194, 195, 194};
 
 struct SQuantInput {
     const CCanvas* pCanvas;
-    int nWeight; // how much one pixel of this picture counts
+    int nWeight;  // how much one pixel of this picture counts
 };
 
 // Builds the shared table: entry 0 black, 19 (195,195,195), 255 the key; the rest from the pictures.

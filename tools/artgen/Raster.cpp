@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+
 #include "DetMath.h"
 
-void ScanPolygon(const std::vector<SPointF>& aPoints, int w, int h, const PixelFn& fn)
-{
+void ScanPolygon(const std::vector<SPointF>& aPoints, int w, int h, const PixelFn& fn) {
     if (aPoints.size() < 3) return;
     double yMin = aPoints[0].y, yMax = aPoints[0].y;
     for (const auto& p : aPoints) {
@@ -33,8 +33,7 @@ void ScanPolygon(const std::vector<SPointF>& aPoints, int w, int h, const PixelF
     }
 }
 
-void ScanEllipse(double cx, double cy, double rx, double ry, int w, int h, const PixelFn& fn)
-{
+void ScanEllipse(double cx, double cy, double rx, double ry, int w, int h, const PixelFn& fn) {
     if (rx <= 0 || ry <= 0) return;
     int y0 = std::max(0, FloorInt(cy - ry - 1)), y1 = std::min(h - 1, FloorInt(cy + ry + 1));
     int x0 = std::max(0, FloorInt(cx - rx - 1)), x1 = std::min(w - 1, FloorInt(cx + rx + 1));
@@ -47,18 +46,15 @@ void ScanEllipse(double cx, double cy, double rx, double ry, int w, int h, const
     }
 }
 
-void FillPolygon(CCanvas& canvas, const std::vector<SPointF>& aPoints, SColor c)
-{
+void FillPolygon(CCanvas& canvas, const std::vector<SPointF>& aPoints, SColor c) {
     ScanPolygon(aPoints, canvas.Width(), canvas.Height(), [&](int x, int y) { canvas.Set(x, y, c); });
 }
 
-void FillEllipse(CCanvas& canvas, double cx, double cy, double rx, double ry, SColor c)
-{
+void FillEllipse(CCanvas& canvas, double cx, double cy, double rx, double ry, SColor c) {
     ScanEllipse(cx, cy, rx, ry, canvas.Width(), canvas.Height(), [&](int x, int y) { canvas.Set(x, y, c); });
 }
 
-void DrawLine(CCanvas& canvas, int x0, int y0, int x1, int y1, SColor c)
-{
+void DrawLine(CCanvas& canvas, int x0, int y0, int x1, int y1, SColor c) {
     int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
     int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
     int err = dx + dy;
@@ -66,13 +62,18 @@ void DrawLine(CCanvas& canvas, int x0, int y0, int x1, int y1, SColor c)
         canvas.Set(x0, y0, c);
         if (x0 == x1 && y0 == y1) break;
         int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x0 += sx; }
-        if (e2 <= dx) { err += dx; y0 += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
     }
 }
 
-void DrawFrame(CCanvas& canvas, int x, int y, int w, int h, SColor c)
-{
+void DrawFrame(CCanvas& canvas, int x, int y, int w, int h, SColor c) {
     for (int i = x; i < x + w; ++i) {
         canvas.Set(i, y, c);
         canvas.Set(i, y + h - 1, c);
@@ -83,8 +84,7 @@ void DrawFrame(CCanvas& canvas, int x, int y, int w, int h, SColor c)
     }
 }
 
-void OutlineShapes(CCanvas& canvas, SColor c, bool bDiagonals)
-{
+void OutlineShapes(CCanvas& canvas, SColor c, bool bDiagonals) {
     std::vector<std::pair<int, int>> aMark;
     for (int y = 0; y < canvas.Height(); ++y)
         for (int x = 0; x < canvas.Width(); ++x) {
@@ -99,8 +99,7 @@ void OutlineShapes(CCanvas& canvas, SColor c, bool bDiagonals)
     for (auto& m : aMark) canvas.Set(m.first, m.second, c);
 }
 
-double SegmentDistance(SPointF p, SPointF a, SPointF b)
-{
+double SegmentDistance(SPointF p, SPointF a, SPointF b) {
     double vx = b.x - a.x, vy = b.y - a.y;
     double len2 = vx * vx + vy * vy;
     double t = len2 > 0 ? Clamp(((p.x - a.x) * vx + (p.y - a.y) * vy) / len2, 0.0, 1.0) : 0.0;

@@ -2,6 +2,7 @@
 #pragma once
 #include <functional>
 #include <vector>
+
 #include "Canvas.h"
 
 struct SPointF {

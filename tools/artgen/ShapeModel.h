@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <vector>
+
 #include "Canvas.h"
 #include "Raster.h"
 
@@ -15,10 +16,10 @@ struct SVec3 {
 };
 
 struct SMaterial {
-    std::vector<SColor> aRamp; // from the darkest to the lightest shade
-    int nShine = 0;            // specular exponent, 0 = matt
-    double dGloss = 0;         // strength of the highlight
-    bool bGlow = false;        // lit from within: ignores the light
+    std::vector<SColor> aRamp;  // from the darkest to the lightest shade
+    int nShine = 0;             // specular exponent, 0 = matt
+    double dGloss = 0;          // strength of the highlight
+    bool bGlow = false;         // lit from within: ignores the light
 };
 
 // One cross-section of a loft: at height y, an ellipse centred on (cx, cz) with radii rx and rz.
@@ -34,8 +35,7 @@ public:
     int AddMaterial(const SMaterial& m);
     // A smooth body along y through the given stations (sorted by y).
     int AddLoft(const std::vector<SStation>& aStations, int nMaterial, PaintFn fn = {});
-    int AddEllipsoid(double cx, double cy, double cz, double rx, double ry, double rz, int nMaterial,
-                     PaintFn fn = {});
+    int AddEllipsoid(double cx, double cy, double cz, double rx, double ry, double rz, int nMaterial, PaintFn fn = {});
     // A flat slab: the polygon (in x, y) from height zLo to zHi, its top edges bevelled over dBevel units.
     int AddPrism(const std::vector<SPointF>& aPolygon, double zLo, double zHi, double dBevel, int nMaterial,
                  PaintFn fn = {});
@@ -54,8 +54,8 @@ public:
         EKind eKind = EKind::LOFT;
         int nMaterial = 0;
         PaintFn fnPaint;
-        std::vector<SStation> aStations;   // loft
-        std::vector<SPointF> aPolygon;     // prism
+        std::vector<SStation> aStations;  // loft
+        std::vector<SPointF> aPolygon;    // prism
         double dZLo = 0, dZHi = 0, dBevel = 0, dSlopeX = 0;
         double dPanelW = 0, dPanelH = 0;
         uint32_t nPanelSeed = 0;
@@ -71,17 +71,17 @@ private:
 };
 
 struct SRenderParams {
-    double dScale = 1.0;             // pixels per model unit
-    double dOriginX = 0, dOriginY = 0; // pixel position of model point (0, 0)
-    double dRoll = 0;                // bank angle in radians; positive lowers the right side
+    double dScale = 1.0;                // pixels per model unit
+    double dOriginX = 0, dOriginY = 0;  // pixel position of model point (0, 0)
+    double dRoll = 0;                   // bank angle in radians; positive lowers the right side
     SColor outline = {20, 16, 28};
-    int nOutline = 1;                // outline width in pixels (0 = none)
+    int nOutline = 1;  // outline width in pixels (0 = none)
     bool bOutlineDiagonals = false;
-    double dSeamDepth = 1.2;         // a step in depth larger than this draws a dark seam
-    int nSeamDarken = 2;             // ramp steps a seam pixel is darkened by
-    bool bDitherShading = false;     // dither between shades instead of rounding
-    double dSheen = 0.0;             // brightness lost per model unit away from the upper left
-    int nShadowDarken = 1;           // ramp steps a pixel in the shadow of a higher part loses (0 = no shadows)
+    double dSeamDepth = 1.2;      // a step in depth larger than this draws a dark seam
+    int nSeamDarken = 2;          // ramp steps a seam pixel is darkened by
+    bool bDitherShading = false;  // dither between shades instead of rounding
+    double dSheen = 0.0;          // brightness lost per model unit away from the upper left
+    int nShadowDarken = 1;        // ramp steps a pixel in the shadow of a higher part loses (0 = no shadows)
 };
 
 // Renders the model into the w x h rectangle at (x, y) of the canvas. Pixels the model does not cover

@@ -1,21 +1,20 @@
 #include <algorithm>
 #include <cmath>
+
 #include "DetMath.h"
-#include "Noise.h"
 #include "Dither.h"
+#include "Noise.h"
 #include "ShapeModel.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Building models
 
-int CShapeModel::AddMaterial(const SMaterial& m)
-{
+int CShapeModel::AddMaterial(const SMaterial& m) {
     m_aMaterials.push_back(m);
     return static_cast<int>(m_aMaterials.size()) - 1;
 }
 
-void CShapeModel::UpdateBounds(SPrimitive& p)
-{
+void CShapeModel::UpdateBounds(SPrimitive& p) {
     if (p.eKind == EKind::LOFT) {
         p.dYMin = p.aStations.front().y;
         p.dYMax = p.aStations.back().y;
@@ -28,8 +27,7 @@ void CShapeModel::UpdateBounds(SPrimitive& p)
     }
 }
 
-int CShapeModel::AddLoft(const std::vector<SStation>& aStations, int nMaterial, PaintFn fn)
-{
+int CShapeModel::AddLoft(const std::vector<SStation>& aStations, int nMaterial, PaintFn fn) {
     SPrimitive p;
     p.eKind = EKind::LOFT;
     p.nMaterial = nMaterial;
@@ -41,8 +39,7 @@ int CShapeModel::AddLoft(const std::vector<SStation>& aStations, int nMaterial, 
 }
 
 int CShapeModel::AddEllipsoid(double cx, double cy, double cz, double rx, double ry, double rz, int nMaterial,
-                              PaintFn fn)
-{
+                              PaintFn fn) {
     std::vector<SStation> st;
     const int N = 16;
     for (int i = 0; i <= N; ++i) {
@@ -53,9 +50,8 @@ int CShapeModel::AddEllipsoid(double cx, double cy, double cz, double rx, double
     return AddLoft(st, nMaterial, std::move(fn));
 }
 
-int CShapeModel::AddPrism(const std::vector<SPointF>& aPolygon, double zLo, double zHi, double dBevel,
-                          int nMaterial, PaintFn fn)
-{
+int CShapeModel::AddPrism(const std::vector<SPointF>& aPolygon, double zLo, double zHi, double dBevel, int nMaterial,
+                          PaintFn fn) {
     SPrimitive p;
     p.eKind = EKind::PRISM;
     p.nMaterial = nMaterial;
@@ -69,8 +65,7 @@ int CShapeModel::AddPrism(const std::vector<SPointF>& aPolygon, double zLo, doub
     return Count() - 1;
 }
 
-void CShapeModel::PanelLast(double w, double h, uint32_t nSeed)
-{
+void CShapeModel::PanelLast(double w, double h, uint32_t nSeed) {
     m_aPrims.back().dPanelW = w;
     m_aPrims.back().dPanelH = h;
     m_aPrims.back().nPanelSeed = nSeed;
@@ -78,8 +73,7 @@ void CShapeModel::PanelLast(double w, double h, uint32_t nSeed)
 
 void CShapeModel::TiltLast(double dSlope) { m_aPrims.back().dSlopeX = dSlope; }
 
-void CShapeModel::MirrorLast()
-{
+void CShapeModel::MirrorLast() {
     SPrimitive p = m_aPrims.back();
     p.dSlopeX = -p.dSlopeX;
     for (auto& s : p.aStations) s.cx = -s.cx;
@@ -92,8 +86,7 @@ void CShapeModel::MirrorLast()
     m_aPrims.push_back(std::move(p));
 }
 
-void CShapeModel::Offset(int nFirst, double dx, double dy, double dz)
-{
+void CShapeModel::Offset(int nFirst, double dx, double dy, double dz) {
     for (int i = nFirst; i < Count(); ++i) {
         SPrimitive& p = m_aPrims[i];
         for (auto& s : p.aStations) {
@@ -127,8 +120,7 @@ struct SSection {
 };
 
 // Smooth (Hermite) interpolation of the loft's stations at height y.
-SSection LoftSection(const std::vector<SStation>& st, double y)
-{
+SSection LoftSection(const std::vector<SStation>& st, double y) {
     size_t n = st.size();
     size_t i = 0;
     while (i + 2 < n && st[i + 1].y <= y) ++i;
@@ -155,8 +147,7 @@ SSection LoftSection(const std::vector<SStation>& st, double y)
     return s;
 }
 
-double LoftField(const std::vector<SStation>& st, double x, double y, double z)
-{
+double LoftField(const std::vector<SStation>& st, double x, double y, double z) {
     SSection s = LoftSection(st, y);
     if (s.rx < 1e-4 || s.rz < 1e-4) return 1e9;
     double u = (x - s.cx) / s.rx, w = (z - s.cz) / s.rz;
@@ -173,8 +164,7 @@ struct SRay {
     double ox, oz, dx, dz, y;
 };
 
-void HitLoft(const CShapeModel::SPrimitive& prim, int idx, const SRay& r, SHit& best)
-{
+void HitLoft(const CShapeModel::SPrimitive& prim, int idx, const SRay& r, SHit& best) {
     SSection s = LoftSection(prim.aStations, r.y);
     if (s.rx < 0.05 || s.rz < 0.05) return;
     double u = (r.ox - s.cx) / s.rx, du = r.dx / s.rx;
@@ -187,8 +177,7 @@ void HitLoft(const CShapeModel::SPrimitive& prim, int idx, const SRay& r, SHit& 
     SVec3 p{r.ox + t * r.dx, r.y, r.oz + t * r.dz};
     double fx = 2 * (p.x - s.cx) / (s.rx * s.rx), fz = 2 * (p.z - s.cz) / (s.rz * s.rz);
     const double h = 0.05;
-    double fy = (LoftField(prim.aStations, p.x, p.y + h, p.z) - LoftField(prim.aStations, p.x, p.y - h, p.z)) /
-                (2 * h);
+    double fy = (LoftField(prim.aStations, p.x, p.y + h, p.z) - LoftField(prim.aStations, p.x, p.y - h, p.z)) / (2 * h);
     fy = Clamp(fy, -50.0, 50.0);
     double len = std::sqrt(fx * fx + fy * fy + fz * fz);
     if (len < 1e-12) return;
@@ -198,8 +187,7 @@ void HitLoft(const CShapeModel::SPrimitive& prim, int idx, const SRay& r, SHit& 
     best.nPrim = idx;
 }
 
-double SignedArea(const std::vector<SPointF>& poly)
-{
+double SignedArea(const std::vector<SPointF>& poly) {
     double a = 0;
     for (size_t i = 0; i < poly.size(); ++i) {
         const SPointF& p = poly[i];
@@ -210,8 +198,7 @@ double SignedArea(const std::vector<SPointF>& poly)
 }
 
 // Outward normal (x, y) of polygon edge i.
-SPointF EdgeNormal(const std::vector<SPointF>& poly, size_t i, double orient)
-{
+SPointF EdgeNormal(const std::vector<SPointF>& poly, size_t i, double orient) {
     const SPointF& a = poly[i];
     const SPointF& b = poly[(i + 1) % poly.size()];
     double ex = b.x - a.x, ey = b.y - a.y;
@@ -221,8 +208,7 @@ SPointF EdgeNormal(const std::vector<SPointF>& poly, size_t i, double orient)
     return {orient * ey / len, -orient * ex / len};
 }
 
-void HitPrism(const CShapeModel::SPrimitive& prim, int idx, const SRay& r, SHit& best)
-{
+void HitPrism(const CShapeModel::SPrimitive& prim, int idx, const SRay& r, SHit& best) {
     const auto& poly = prim.aPolygon;
     double orient = SignedArea(poly) >= 0 ? 1.0 : -1.0;
     struct SCross {
@@ -293,13 +279,12 @@ void HitPrism(const CShapeModel::SPrimitive& prim, int idx, const SRay& r, SHit&
     }
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------------
 // Rendering
 
-void RenderModel(const CShapeModel& model, CCanvas& canvas, int x0, int y0, int w, int h, const SRenderParams& rp)
-{
+void RenderModel(const CShapeModel& model, CCanvas& canvas, int x0, int y0, int w, int h, const SRenderParams& rp) {
     const auto& prims = model.Primitives();
     const auto& mats = model.Materials();
     const double cr = DetCos(rp.dRoll), sr = DetSin(rp.dRoll);
@@ -324,8 +309,10 @@ void RenderModel(const CShapeModel& model, CCanvas& canvas, int x0, int y0, int 
             for (size_t i = 0; i < prims.size(); ++i) {
                 const auto& p = prims[i];
                 if (y < p.dYMin || y > p.dYMax) continue;
-                if (p.eKind == CShapeModel::EKind::LOFT) HitLoft(p, int(i), r, hit);
-                else HitPrism(p, int(i), r, hit);
+                if (p.eKind == CShapeModel::EKind::LOFT)
+                    HitLoft(p, int(i), r, hit);
+                else
+                    HitPrism(p, int(i), r, hit);
             }
             if (hit.nPrim < 0) continue;
             const auto& prim = prims[hit.nPrim];
@@ -350,8 +337,8 @@ void RenderModel(const CShapeModel& model, CCanvas& canvas, int x0, int y0, int 
                 v = (nLevels - 1) * (light + specular);
             }
             size_t k = size_t(py) * w + px;
-            int level = rp.bDitherShading ? DitherLevel(v, nLevels, x0 + px, y0 + py)
-                                          : ClampInt(RoundInt(v), 0, nLevels - 1);
+            int level =
+                rp.bDitherShading ? DitherLevel(v, nLevels, x0 + px, y0 + py) : ClampInt(RoundInt(v), 0, nLevels - 1);
             if (prim.dPanelW > 0 && !mat.bGlow && nz > 0.6) {
                 // armour plates in staggered rows, with dark seams between them
                 double py2 = hit.p.y / prim.dPanelH;
@@ -360,8 +347,10 @@ void RenderModel(const CShapeModel& model, CCanvas& canvas, int x0, int y0, int 
                 int col = FloorInt(px2);
                 double ex = (px2 - col) * prim.dPanelW, ey = (py2 - row) * prim.dPanelH;
                 double seam = 0.55 / rp.dScale + 0.45;
-                if (ex < seam || ey < seam) level -= 1;
-                else if (HashInts(col, row, prim.nPanelSeed) % 7 == 0) level -= 1;
+                if (ex < seam || ey < seam)
+                    level -= 1;
+                else if (HashInts(col, row, prim.nPanelSeed) % 7 == 0)
+                    level -= 1;
                 level = ClampInt(level, 0, nLevels - 1);
             }
             aPrim[k] = hit.nPrim;
@@ -395,7 +384,7 @@ void RenderModel(const CShapeModel& model, CCanvas& canvas, int x0, int y0, int 
         // (sx, sy) points from a pixel towards the light: up and to the left
         double sl = std::sqrt(lx * lx + ly * ly);
         double sx = lx / sl, sy = ly / sl;
-        double rise = lz / std::sqrt(lx * lx + ly * ly) / rp.dScale; // height gained per pixel walked
+        double rise = lz / std::sqrt(lx * lx + ly * ly) / rp.dScale;  // height gained per pixel walked
         int nSteps = RoundInt(24 * rp.dScale);
         for (int py = 0; py < h; ++py)
             for (int px = 0; px < w; ++px) {

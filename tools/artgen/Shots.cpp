@@ -1,5 +1,6 @@
 // Player shots (cool blue energy bolts) and enemy bullets (hot cores with dark rims).
 #include <cmath>
+
 #include "DetMath.h"
 #include "Effects.h"
 #include "Raster.h"
@@ -7,8 +8,7 @@
 namespace {
 
 // A vertical energy bolt centred on (cx, cy): dark rim, blue, cyan and a white core.
-void Bolt(CCanvas& c, double cx, double cy, double rx, double ry)
-{
+void Bolt(CCanvas& c, double cx, double cy, double rx, double ry) {
     const SColor rim = {14, 30, 92}, edge = {40, 110, 232}, mid = {110, 220, 255}, core = {236, 255, 255};
     FillEllipse(c, cx, cy, rx + 1.0, ry + 1.0, rim);
     FillEllipse(c, cx, cy, rx, ry, edge);
@@ -16,10 +16,9 @@ void Bolt(CCanvas& c, double cx, double cy, double rx, double ry)
     FillEllipse(c, cx, cy - 0.8, rx * 0.34 + 0.15, ry * 0.55, core);
 }
 
-} // namespace
+}  // namespace
 
-void DrawPlayerShot(CCanvas& canvas, int x, int y, int nLevel)
-{
+void DrawPlayerShot(CCanvas& canvas, int x, int y, int nLevel) {
     if (nLevel <= 1) {
         CCanvas s(16, 10);
         Bolt(s, 8.0, 5.0, 2.2, 3.6);
@@ -38,8 +37,7 @@ void DrawPlayerShot(CCanvas& canvas, int x, int y, int nLevel)
     }
 }
 
-void DrawEnemyBullet(CCanvas& canvas, int x, int y, int nKind)
-{
+void DrawEnemyBullet(CCanvas& canvas, int x, int y, int nKind) {
     if (nKind == 0) {
         CCanvas s(7, 7);
         FillEllipse(s, 3.5, 3.5, 3.5, 3.5, SColor{70, 10, 10});

@@ -11,8 +11,7 @@
 namespace {
 
 // Paints a cloud field into the picture at (x0, y0): cloud where the field has height, key elsewhere.
-void PaintPiece(CCanvas& bg, CCloudField& field, int x0, int y0)
-{
+void PaintPiece(CCanvas& bg, CCloudField& field, int x0, int y0) {
     field.Soften(3);
     field.AddTexture(0.7, 8, 0xA11u);
     std::vector<float> shade = field.Shade(0.42);
@@ -20,15 +19,15 @@ void PaintPiece(CCanvas& bg, CCloudField& field, int x0, int y0)
     for (int y = 0; y < field.Height(); ++y)
         for (int x = 0; x < field.Width(); ++x) {
             float v = shade[size_t(y) * field.Width() + x];
-            if (v < 0) bg.SetKey(x0 + x, y0 + y);
-            else bg.Set(x0 + x, y0 + y, DitherRamp(ramp, v, x0 + x, y0 + y));
+            if (v < 0)
+                bg.SetKey(x0 + x, y0 + y);
+            else
+                bg.Set(x0 + x, y0 + y, DitherRamp(ramp, v, x0 + x, y0 + y));
         }
 }
 
 // Mounds along a line, with billows and tufts on them; every puff kept inside the margins.
-void BuildBank(CCloudField& f, double xBase, double xSpread, double rMin, double rMax, double yMargin,
-               uint32_t nSeed)
-{
+void BuildBank(CCloudField& f, double xBase, double xSpread, double rMin, double rMax, double yMargin, uint32_t nSeed) {
     CRandom rnd(nSeed);
     for (double y = yMargin; y < f.Height() - yMargin;) {
         double r = rnd.Range(rMin, rMax);
@@ -55,11 +54,10 @@ void BuildBank(CCloudField& f, double xBase, double xSpread, double rMin, double
     }
 }
 
-} // namespace
+}  // namespace
 
-CCanvas BuildBackground01()
-{
-    CCanvas bg(SCREEN_WIDTH, SCREEN_HEIGHT); // all key
+CCanvas BuildBackground01() {
+    CCanvas bg(SCREEN_WIDTH, SCREEN_HEIGHT);  // all key
 
     CCloudField left(BG01_CLOUD_LEFT.Width(), BG01_CLOUD_LEFT.Height(), 0, 0);
     left.SetSolidSides(true, false);

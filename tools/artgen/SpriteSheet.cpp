@@ -12,8 +12,7 @@ const SColor BACKDROP = {36, 40, 48};
 const SColor LABEL = {150, 160, 178};
 
 void RenderInRect(CCanvas& sheet, const CShapeModel& model, const SCutRect& r, double dOriginX, double dOriginY,
-                  double dRoll = 0, double dSheen = 0)
-{
+                  double dRoll = 0, double dSheen = 0) {
     SRenderParams rp;
     rp.dOriginX = r.left + dOriginX;
     rp.dOriginY = r.top + dOriginY;
@@ -22,16 +21,14 @@ void RenderInRect(CCanvas& sheet, const CShapeModel& model, const SCutRect& r, d
     RenderModel(model, sheet, r.left, r.top, r.Width(), r.Height(), rp);
 }
 
-void Label(CCanvas& sheet, const CFontFace& font, const char* text, int x, int y, int nSize = 9)
-{
+void Label(CCanvas& sheet, const CFontFace& font, const char* text, int x, int y, int nSize = 9) {
     SAlphaMask m = font.Render(text, nSize, true);
     PaintMask(sheet, m, x, y, LABEL, true);
 }
 
-} // namespace
+}  // namespace
 
-CCanvas BuildSpriteSheet(const CFontFace& font)
-{
+CCanvas BuildSpriteSheet(const CFontFace& font) {
     CCanvas sheet(SCREEN_WIDTH, SCREEN_HEIGHT, BACKDROP);
 
     // labels first; the rectangles are cleared afterwards, so no label can reach into one

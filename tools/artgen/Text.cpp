@@ -1,15 +1,15 @@
 #include "Text.h"
 
+#include <ft2build.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <ft2build.h>
 #include FT_FREETYPE_H
 #include "DetMath.h"
 
-CFontFace::CFontFace(const char* pszPath)
-{
+CFontFace::CFontFace(const char* pszPath) {
     FT_Library lib = nullptr;
     if (FT_Init_FreeType(&lib) != 0) return;
     m_pLibrary = lib;
@@ -21,23 +21,20 @@ CFontFace::CFontFace(const char* pszPath)
     m_pFace = face;
 }
 
-CFontFace::~CFontFace()
-{
+CFontFace::~CFontFace() {
     if (m_pFace) FT_Done_Face(static_cast<FT_Face>(m_pFace));
     if (m_pLibrary) FT_Done_FreeType(static_cast<FT_Library>(m_pLibrary));
 }
 
 namespace {
 struct SGlyphInk {
-    int x, y; // top-left on the pen plane (y grows down, baseline at 0)
+    int x, y;  // top-left on the pen plane (y grows down, baseline at 0)
     int w, h;
     std::vector<uint8_t> a;
 };
-}
+}  // namespace
 
-SAlphaMask CFontFace::Render(const std::string& text, int nPixelHeight, bool bMono, int nTracking,
-                             int nMargin) const
-{
+SAlphaMask CFontFace::Render(const std::string& text, int nPixelHeight, bool bMono, int nTracking, int nMargin) const {
     SAlphaMask out;
     if (!m_pFace) return out;
     FT_Face face = static_cast<FT_Face>(m_pFace);
@@ -60,8 +57,8 @@ SAlphaMask CFontFace::Render(const std::string& text, int nPixelHeight, bool bMo
         for (int y = 0; y < ink.h; ++y)
             for (int x = 0; x < ink.w; ++x) {
                 const unsigned char* row = bm.buffer + y * bm.pitch;
-                uint8_t v = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0)
-                                                                 : row[x];
+                uint8_t v =
+                    bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0) : row[x];
                 ink.a[size_t(y) * ink.w + x] = v;
             }
         if (ink.w > 0 && ink.h > 0) aInk.push_back(std::move(ink));
@@ -89,8 +86,7 @@ SAlphaMask CFontFace::Render(const std::string& text, int nPixelHeight, bool bMo
     return out;
 }
 
-SAlphaMask DilateMask(const SAlphaMask& mask, int nRadius)
-{
+SAlphaMask DilateMask(const SAlphaMask& mask, int nRadius) {
     SAlphaMask out;
     out.nWidth = mask.nWidth + 2 * nRadius;
     out.nHeight = mask.nHeight + 2 * nRadius;
@@ -109,8 +105,7 @@ SAlphaMask DilateMask(const SAlphaMask& mask, int nRadius)
     return out;
 }
 
-SAlphaMask SlantMask(const SAlphaMask& mask, double dSlant)
-{
+SAlphaMask SlantMask(const SAlphaMask& mask, double dSlant) {
     int extra = RoundInt(dSlant * mask.nHeight) + 1;
     SAlphaMask out;
     out.nWidth = mask.nWidth + extra;
@@ -124,8 +119,7 @@ SAlphaMask SlantMask(const SAlphaMask& mask, double dSlant)
     return out;
 }
 
-void PaintMask(CCanvas& canvas, const SAlphaMask& mask, int x, int y, SColor c, bool bHard, int nThreshold)
-{
+void PaintMask(CCanvas& canvas, const SAlphaMask& mask, int x, int y, SColor c, bool bHard, int nThreshold) {
     for (int j = 0; j < mask.nHeight; ++j)
         for (int i = 0; i < mask.nWidth; ++i) {
             int a = mask.At(i, j);

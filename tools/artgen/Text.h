@@ -2,14 +2,14 @@
 #pragma once
 #include <string>
 #include <vector>
+
 #include "Canvas.h"
 
 struct SAlphaMask {
     int nWidth = 0, nHeight = 0;
-    int nBaseline = 0; // row of the baseline, counted from the mask's top
+    int nBaseline = 0;  // row of the baseline, counted from the mask's top
     std::vector<uint8_t> aAlpha;
-    uint8_t At(int x, int y) const
-    {
+    uint8_t At(int x, int y) const {
         return (x < 0 || y < 0 || x >= nWidth || y >= nHeight) ? 0 : aAlpha[size_t(y) * nWidth + x];
     }
 };
@@ -26,12 +26,11 @@ public:
     bool IsOpen() const { return m_pFace != nullptr; }
     // The text on one line, cropped to its ink with nMargin empty pixels on every side. bMono gives
     // hard 0/255 pixels; nTracking adds that many pixels between letters.
-    SAlphaMask Render(const std::string& text, int nPixelHeight, bool bMono, int nTracking = 0,
-                      int nMargin = 0) const;
+    SAlphaMask Render(const std::string& text, int nPixelHeight, bool bMono, int nTracking = 0, int nMargin = 0) const;
 
 private:
-    void* m_pLibrary = nullptr; // FT_Library
-    void* m_pFace = nullptr;    // FT_Face
+    void* m_pLibrary = nullptr;  // FT_Library
+    void* m_pFace = nullptr;     // FT_Face
 };
 
 // The mask grown by nRadius pixels (a round brush): for outlines.

@@ -10,8 +10,7 @@
 namespace {
 
 void RenderHero(CCanvas& canvas, const CShapeModel& model, double cx, double cy, double scale, double roll,
-                int nOutline)
-{
+                int nOutline) {
     SRenderParams rp;
     rp.dScale = scale;
     rp.dOriginX = cx;
@@ -25,12 +24,11 @@ void RenderHero(CCanvas& canvas, const CShapeModel& model, double cx, double cy,
     RenderModel(model, canvas, int(cx) - w / 2, int(cy) - h / 2, w, h, rp);
 }
 
-} // namespace
+}  // namespace
 
-CCanvas BuildTitle(const CFontFace& font)
-{
+CCanvas BuildTitle(const CFontFace& font) {
     CCanvas title(SCREEN_WIDTH, SCREEN_HEIGHT, SColor{0, 0, 0});
-    const std::vector<SColor> sky = {{8, 14, 46},    {16, 28, 80},   {28, 50, 120},  {44, 80, 158},
+    const std::vector<SColor> sky = {{8, 14, 46},    {16, 28, 80},    {28, 50, 120},   {44, 80, 158},
                                      {70, 118, 192}, {110, 156, 218}, {156, 190, 234}, {200, 218, 242}};
     PaintVista(title, sky, CloudRamp(), 0x717Eu);
 

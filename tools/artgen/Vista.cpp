@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+
 #include "Clouds.h"
 #include "DetMath.h"
 #include "Dither.h"
@@ -11,8 +12,7 @@ namespace {
 
 const int TEX = 256;
 
-double SampleWrapped(const std::vector<float>& tex, double u, double v)
-{
+double SampleWrapped(const std::vector<float>& tex, double u, double v) {
     int iu = FloorInt(u), iv = FloorInt(v);
     double fu = u - iu, fv = v - iv;
     auto at = [&](int x, int y) {
@@ -23,11 +23,10 @@ double SampleWrapped(const std::vector<float>& tex, double u, double v)
     return Lerp(Lerp(at(iu, iv), at(iu + 1, iv), fu), Lerp(at(iu, iv + 1), at(iu + 1, iv + 1), fu), fv);
 }
 
-} // namespace
+}  // namespace
 
 void PaintVista(CCanvas& canvas, const std::vector<SColor>& skyRamp, const std::vector<SColor>& cloudRamp,
-                uint32_t nSeed)
-{
+                uint32_t nSeed) {
     const int W = canvas.Width(), H = canvas.Height();
     for (int y = 0; y < HORIZON_Y; ++y)
         for (int x = 0; x < W; ++x) {
@@ -44,11 +43,11 @@ void PaintVista(CCanvas& canvas, const std::vector<SColor>& skyRamp, const std::
     for (float& s : shade)
         if (s < 0) s = 0.5f;
 
-    const double D = 70000.0; // depth scale: texture units at one row below the horizon
+    const double D = 70000.0;  // depth scale: texture units at one row below the horizon
     for (int y = HORIZON_Y; y < H; ++y) {
         double t = y - HORIZON_Y + 1.0;
         double depth = D / t;
-        double step = depth * 0.75 / 320.0; // texture units per screen pixel
+        double step = depth * 0.75 / 320.0;  // texture units per screen pixel
         int n = ClampInt(FloorInt(step) + 1, 1, 4);
         double vis = Smoothstep(0, 150, t);
         for (int x = 0; x < W; ++x) {
@@ -68,8 +67,7 @@ void PaintVista(CCanvas& canvas, const std::vector<SColor>& skyRamp, const std::
 }
 
 int PaintLettering(CCanvas& canvas, const CFontFace& font, const std::string& text, int nSize, int cx, int cy,
-                   const SLetterStyle& style)
-{
+                   const SLetterStyle& style) {
     SAlphaMask fill = SlantMask(font.Render(text, nSize, false, 2, 0), style.dSlant);
     SAlphaMask rim = DilateMask(fill, style.nOutline);
     int x = cx - rim.nWidth / 2, y = cy - rim.nHeight / 2;
@@ -91,9 +89,12 @@ int PaintLettering(CCanvas& canvas, const CFontFace& font, const std::string& te
             if (a == 0) continue;
             int px = x + style.nOutline + i, py = y + style.nOutline + j;
             SColor c;
-            if (j < mid) c = DitherRamp(style.upper, double(j - top) / std::max(1, mid - top), px, py);
-            else if (j == mid) c = style.outline;
-            else c = DitherRamp(style.lower, double(j - mid) / std::max(1, bottom - mid), px, py);
+            if (j < mid)
+                c = DitherRamp(style.upper, double(j - top) / std::max(1, mid - top), px, py);
+            else if (j == mid)
+                c = style.outline;
+            else
+                c = DitherRamp(style.lower, double(j - mid) / std::max(1, bottom - mid), px, py);
             canvas.Blend(px, py, c, a + (a >> 7));
         }
     return rim.nWidth;
@@ -101,8 +102,7 @@ int PaintLettering(CCanvas& canvas, const CFontFace& font, const std::string& te
 
 int KeyCapWidth(const CFontFace& font, const std::string& label) { return font.Render(label, 14, false).nWidth + 16; }
 
-int PaintKeyCap(CCanvas& canvas, const CFontFace& font, const std::string& label, int x, int y)
-{
+int PaintKeyCap(CCanvas& canvas, const CFontFace& font, const std::string& label, int x, int y) {
     SAlphaMask m = font.Render(label, 14, false);
     int w = m.nWidth + 16, h = 26;
     const SColor edge = {16, 18, 30}, face = {206, 212, 226}, top = {240, 243, 250}, low = {140, 146, 168};
@@ -115,22 +115,19 @@ int PaintKeyCap(CCanvas& canvas, const CFontFace& font, const std::string& label
     return w;
 }
 
-int CaptionWidth(const CFontFace& font, const std::string& text, int nSize)
-{
+int CaptionWidth(const CFontFace& font, const std::string& text, int nSize) {
     return font.Render(text, nSize, false).nWidth;
 }
 
 int PaintCaption(CCanvas& canvas, const CFontFace& font, const std::string& text, int nSize, int x, int y,
-                 SColor color)
-{
+                 SColor color) {
     SAlphaMask m = font.Render(text, nSize, false);
     PaintMask(canvas, m, x + 2, y + 2, SColor{6, 8, 20});
     PaintMask(canvas, m, x, y, color);
     return m.nWidth;
 }
 
-void PaintPanel(CCanvas& canvas, int x, int y, int w, int h, SColor fill, SColor rim)
-{
+void PaintPanel(CCanvas& canvas, int x, int y, int w, int h, SColor fill, SColor rim) {
     canvas.FillRect(x + 2, y, w - 4, h, rim);
     canvas.FillRect(x, y + 2, w, h - 4, rim);
     canvas.FillRect(x + 1, y + 1, w - 2, h - 2, rim);

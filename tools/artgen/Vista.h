@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include <vector>
+
 #include "Canvas.h"
 #include "Text.h"
 
@@ -13,8 +14,8 @@ void PaintVista(CCanvas& canvas, const std::vector<SColor>& skyRamp, const std::
                 uint32_t nSeed);
 
 struct SLetterStyle {
-    std::vector<SColor> upper; // fill of the upper half, top to middle
-    std::vector<SColor> lower; // fill of the lower half, middle to bottom
+    std::vector<SColor> upper;  // fill of the upper half, top to middle
+    std::vector<SColor> lower;  // fill of the lower half, middle to bottom
     SColor outline, shadow;
     int nOutline = 4;
     double dSlant = 0.2;

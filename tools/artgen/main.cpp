@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+
 #include "Icon.h"
 #include "ImageFiles.h"
 #include "Pictures.h"
@@ -21,8 +22,7 @@ struct SPictures {
     Palette pal{};
 };
 
-SPictures DrawAll(const CFontFace& font)
-{
+SPictures DrawAll(const CFontFace& font) {
     SPictures p;
     p.bg00 = BuildBackground00();
     p.bg01 = BuildBackground01();
@@ -34,14 +34,12 @@ SPictures DrawAll(const CFontFace& font)
     return p;
 }
 
-bool EndsWith(const std::string& s, const char* suffix)
-{
+bool EndsWith(const std::string& s, const char* suffix) {
     size_t n = std::strlen(suffix);
     return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
 
-int WriteContactSheet(const CFontFace& font, const std::string& path)
-{
+int WriteContactSheet(const CFontFace& font, const std::string& path) {
     SPictures p = DrawAll(font);
     Palette sprPal = p.pal;
     sprPal[PAL_GREY] = GREY_SPRITES;
@@ -56,8 +54,7 @@ int WriteContactSheet(const CFontFace& font, const std::string& path)
     return bOk ? 0 : 1;
 }
 
-int WriteGameFiles(const CFontFace& font, const std::string& dir)
-{
+int WriteGameFiles(const CFontFace& font, const std::string& dir) {
     SPictures p = DrawAll(font);
     Palette sprPal = p.pal;
     sprPal[PAL_GREY] = GREY_SPRITES;
@@ -92,10 +89,9 @@ int WriteGameFiles(const CFontFace& font, const std::string& dir)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     bool bContact = argc == 3 && std::strcmp(argv[1], "--contact-sheet") == 0;
     if (!(argc == 2 && argv[1][0] != '-') && !bContact) {
         std::fprintf(stderr, "usage: artgen <outdir>\n       artgen --contact-sheet <file.png|file.bmp>\n");

@@ -4,13 +4,14 @@
 //
 // Script lines: <name-or-id> <TYPE> <file>   ("#" starts a comment; names with spaces or dots in quotes)
 // TYPE is BITMAP, ICON, DIALOG, or any other word, which becomes a named type ("WAVE", "MIDS").
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
                 std::ifstream f(e.path, std::ios::binary);
                 char sig[2] = {0, 0};
                 f.read(sig, 2);
-                if (e.size < 14 + 40 || sig[0] != 'B' || sig[1] != 'M') throw std::runtime_error("not a BMP file: " + e.path);
+                if (e.size < 14 + 40 || sig[0] != 'B' || sig[1] != 'M')
+                    throw std::runtime_error("not a BMP file: " + e.path);
                 e.offset = 14;
                 e.size -= 14;
             }
@@ -132,8 +134,8 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < entries.size(); ++i) c << "extern \"C\" const BYTE tesselor_res_" << i << "[];\n";
     c << "\nnamespace {\nconst ResourceEntry kTable[] = {\n";
     for (size_t i = 0; i < entries.size(); ++i) {
-        c << "    {" << TypeExpr(entries[i].type) << ", " << NameExpr(entries[i].name) << ", tesselor_res_" << i
-          << ", " << entries[i].size << "},\n";
+        c << "    {" << TypeExpr(entries[i].type) << ", " << NameExpr(entries[i].name) << ", tesselor_res_" << i << ", "
+          << entries[i].size << "},\n";
     }
     if (entries.empty()) c << "    {nullptr, nullptr, nullptr, 0},\n";
     c << "};\n}  // namespace\n\n";

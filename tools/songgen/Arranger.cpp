@@ -4,20 +4,16 @@
 
 namespace {
 
-uint8_t Clamp7(int n)
-{
-    return uint8_t(std::min(127, std::max(0, n)));
-}
+uint8_t Clamp7(int n) { return uint8_t(std::min(127, std::max(0, n))); }
 
-} // namespace
+}  // namespace
 
-void CArranger::SetUpChannel(int nChannel, const char* pszName, int nProgram, int nVolume, int nPan,
-                             int nReverb, int nChorus)
-{
+void CArranger::SetUpChannel(int nChannel, const char* pszName, int nProgram, int nVolume, int nPan, int nReverb,
+                             int nChorus) {
     Channel& ch = m_channels[nChannel & 15];
     ch.bUsed = true;
     ch.strName = pszName;
-    ch.events.push_back({ 0, uint8_t(0xC0 | nChannel), Clamp7(nProgram), 0 });
+    ch.events.push_back({0, uint8_t(0xC0 | nChannel), Clamp7(nProgram), 0});
     Control(nChannel, 0, 7, nVolume);
     Control(nChannel, 0, 10, nPan);
     Control(nChannel, 0, 11, 127);
@@ -29,28 +25,24 @@ void CArranger::SetUpChannel(int nChannel, const char* pszName, int nProgram, in
     }
 }
 
-void CArranger::Note(int nChannel, uint32_t nTick, uint32_t nLength, int nPitch, int nVelocity)
-{
-    if (nLength == 0 || nPitch < 0 || nPitch > 127)
-        return;
+void CArranger::Note(int nChannel, uint32_t nTick, uint32_t nLength, int nPitch, int nVelocity) {
+    if (nLength == 0 || nPitch < 0 || nPitch > 127) return;
     Channel& ch = m_channels[nChannel & 15];
     ch.bUsed = true;
-    ch.notes.push_back({ nTick, nTick + nLength, uint8_t(nPitch), uint8_t(std::max(1, (int)Clamp7(nVelocity))) });
+    ch.notes.push_back({nTick, nTick + nLength, uint8_t(nPitch), uint8_t(std::max(1, (int)Clamp7(nVelocity)))});
 }
 
-void CArranger::Control(int nChannel, uint32_t nTick, int nController, int nValue)
-{
-    m_channels[nChannel & 15].events.push_back({ nTick, uint8_t(0xB0 | nChannel), Clamp7(nController), Clamp7(nValue) });
+void CArranger::Control(int nChannel, uint32_t nTick, int nController, int nValue) {
+    m_channels[nChannel & 15].events.push_back({nTick, uint8_t(0xB0 | nChannel), Clamp7(nController), Clamp7(nValue)});
 }
 
-void CArranger::Bend(int nChannel, uint32_t nTick, int nValue)
-{
+void CArranger::Bend(int nChannel, uint32_t nTick, int nValue) {
     nValue = std::min(16383, std::max(0, nValue));
-    m_channels[nChannel & 15].events.push_back({ nTick, uint8_t(0xE0 | nChannel), uint8_t(nValue & 0x7F), uint8_t(nValue >> 7) });
+    m_channels[nChannel & 15].events.push_back(
+        {nTick, uint8_t(0xE0 | nChannel), uint8_t(nValue & 0x7F), uint8_t(nValue >> 7)});
 }
 
-void CArranger::Tempo(uint32_t nTick, uint32_t nMicrosPerQuarter)
-{
+void CArranger::Tempo(uint32_t nTick, uint32_t nMicrosPerQuarter) {
     TrackEvent e;
     e.nTick = nTick;
     e.nKind = TrackEvent::TEMPO;
@@ -58,8 +50,7 @@ void CArranger::Tempo(uint32_t nTick, uint32_t nMicrosPerQuarter)
     m_tempos.push_back(e);
 }
 
-SmfSong CArranger::Finish(uint32_t nEndTick) const
-{
+SmfSong CArranger::Finish(uint32_t nEndTick) const {
     SmfSong song;
     TrackData conductor;
     TrackEvent name;
@@ -80,11 +71,15 @@ SmfSong CArranger::Finish(uint32_t nEndTick) const
 
     for (int c = 0; c < 16; ++c) {
         const Channel& ch = m_channels[c];
-        if (!ch.bUsed)
-            continue;
+        if (!ch.bUsed) continue;
 
         // Order of events at one tick: note-offs, then controllers, then note-ons.
-        struct Keyed { uint32_t nTick; int nRank; size_t nSeq; TrackEvent e; };
+        struct Keyed {
+            uint32_t nTick;
+            int nRank;
+            size_t nSeq;
+            TrackEvent e;
+        };
         std::vector<Keyed> keyed;
         auto Add = [&](uint32_t nTick, int nRank, uint8_t bStatus, uint8_t b1, uint8_t b2) {
             TrackEvent e;
@@ -92,13 +87,13 @@ SmfSong CArranger::Finish(uint32_t nEndTick) const
             e.bStatus = bStatus;
             e.bData1 = b1;
             e.bData2 = b2;
-            keyed.push_back({ nTick, nRank, keyed.size(), e });
+            keyed.push_back({nTick, nRank, keyed.size(), e});
         };
 
         TrackEvent label;
         label.nKind = TrackEvent::TEXT;
         label.strText = ch.strName;
-        keyed.push_back({ 0, -1, keyed.size(), label });
+        keyed.push_back({0, -1, keyed.size(), label});
 
         std::vector<PlacedNote> notes = ch.notes;
         std::stable_sort(notes.begin(), notes.end(), [](const PlacedNote& a, const PlacedNote& b) {
@@ -106,30 +101,23 @@ SmfSong CArranger::Finish(uint32_t nEndTick) const
         });
         for (size_t i = 0; i < notes.size(); ++i) {
             PlacedNote n = notes[i];
-            if (n.nStart >= nEndTick)
-                continue;
+            if (n.nStart >= nEndTick) continue;
             n.nEnd = std::min(n.nEnd, nEndTick);
-            if (i + 1 < notes.size() && notes[i + 1].bPitch == n.bPitch)
-                n.nEnd = std::min(n.nEnd, notes[i + 1].nStart);
-            if (n.nEnd <= n.nStart)
-                continue;                                    // two notes struck together: keep one
+            if (i + 1 < notes.size() && notes[i + 1].bPitch == n.bPitch) n.nEnd = std::min(n.nEnd, notes[i + 1].nStart);
+            if (n.nEnd <= n.nStart) continue;  // two notes struck together: keep one
             Add(n.nStart, 2, uint8_t(0x90 | c), n.bPitch, n.bVelocity);
             Add(n.nEnd, 0, uint8_t(0x80 | c), n.bPitch, 64);
         }
         for (const PlacedEvent& e : ch.events)
-            if (e.nTick < nEndTick)
-                Add(e.nTick, 1, e.bStatus, e.bData1, e.bData2);
+            if (e.nTick < nEndTick) Add(e.nTick, 1, e.bStatus, e.bData1, e.bData2);
 
         std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-            if (a.nTick != b.nTick)
-                return a.nTick < b.nTick;
-            if (a.nRank != b.nRank)
-                return a.nRank < b.nRank;
+            if (a.nTick != b.nTick) return a.nTick < b.nTick;
+            if (a.nRank != b.nRank) return a.nRank < b.nRank;
             return a.nSeq < b.nSeq;
         });
         TrackData track;
-        for (const Keyed& k : keyed)
-            track.events.push_back(k.e);
+        for (const Keyed& k : keyed) track.events.push_back(k.e);
         track.nEndTick = nEndTick;
         song.tracks.push_back(track);
     }

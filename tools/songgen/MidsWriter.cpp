@@ -4,42 +4,32 @@
 
 namespace {
 
-struct Record
-{
+struct Record {
     uint32_t nTick;
     uint32_t nStream;
     uint32_t nEvent;
 };
 
-void Put32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(v >> (8 * i)));
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
 }
 
-void PutId(std::vector<uint8_t>& out, const char* id)
-{
-    out.insert(out.end(), id, id + 4);
-}
+void PutId(std::vector<uint8_t>& out, const char* id) { out.insert(out.end(), id, id + 4); }
 
-void Count(uint32_t nMsg, MidsStats& stats)
-{
+void Count(uint32_t nMsg, MidsStats& stats) {
     switch (nMsg & 0xF0) {
-    case 0x90:
-        ((nMsg >> 16) & 0x7F) ? ++stats.nNoteOn : ++stats.nNoteOff;
-        break;
-    case 0x80: ++stats.nNoteOff; break;
-    case 0xB0: ++stats.nControl; break;
-    case 0xC0: ++stats.nProgram; break;
-    case 0xE0: ++stats.nBend; break;
-    default: ++stats.nOtherShort; break;
+        case 0x90: ((nMsg >> 16) & 0x7F) ? ++stats.nNoteOn : ++stats.nNoteOff; break;
+        case 0x80: ++stats.nNoteOff; break;
+        case 0xB0: ++stats.nControl; break;
+        case 0xC0: ++stats.nProgram; break;
+        case 0xE0: ++stats.nBend; break;
+        default: ++stats.nOtherShort; break;
     }
 }
 
-} // namespace
+}  // namespace
 
-bool BuildMids(const Sequence& seq, std::vector<uint8_t>& out, MidsStats& stats, std::string& strError)
-{
+bool BuildMids(const Sequence& seq, std::vector<uint8_t>& out, MidsStats& stats, std::string& strError) {
     stats = MidsStats();
     out.clear();
     if (seq.nDivision == 0 || seq.nDivision > 0x7FFF) {
@@ -50,16 +40,16 @@ bool BuildMids(const Sequence& seq, std::vector<uint8_t>& out, MidsStats& stats,
     // The stream takes its tempo only from the song: one must stand at tick 0.
     std::vector<Record> records;
     if (seq.events.empty() || seq.events[0].nTick != 0 || seq.events[0].nKind != SeqEvent::TEMPO)
-        records.push_back({ 0, MIDS_TEMPO_STREAM, (MEVT_TEMPO << 24) | DEFAULT_TEMPO });
+        records.push_back({0, MIDS_TEMPO_STREAM, (MEVT_TEMPO << 24) | DEFAULT_TEMPO});
     for (const SeqEvent& e : seq.events) {
         if (e.nKind == SeqEvent::TEMPO)
-            records.push_back({ e.nTick, MIDS_TEMPO_STREAM, (MEVT_TEMPO << 24) | (e.nData & 0xFFFFFF) });
+            records.push_back({e.nTick, MIDS_TEMPO_STREAM, (MEVT_TEMPO << 24) | (e.nData & 0xFFFFFF)});
         else
-            records.push_back({ e.nTick, 0, (MEVT_SHORTMSG << 24) | (e.nData & 0xFFFFFF) });
+            records.push_back({e.nTick, 0, (MEVT_SHORTMSG << 24) | (e.nData & 0xFFFFFF)});
     }
     uint32_t nLastTick = seq.events.empty() ? 0 : seq.events.back().nTick;
     uint32_t nEndTick = seq.nEndTick > nLastTick ? seq.nEndTick : nLastTick;
-    records.push_back({ nEndTick, 0, MEVT_NOP << 24 });   // carries the rest of the last bar
+    records.push_back({nEndTick, 0, MEVT_NOP << 24});  // carries the rest of the last bar
 
     // Statistics and the length of a pass through the tempo map.
     uint32_t nTempo = DEFAULT_TEMPO;
@@ -91,7 +81,7 @@ bool BuildMids(const Sequence& seq, std::vector<uint8_t>& out, MidsStats& stats,
         Put32(data, records[nFirst].nTick);
         Put32(data, uint32_t(nCount * MIDS_RECORD_BYTES));
         for (size_t i = nFirst; i < nFirst + nCount; ++i) {
-            Put32(data, records[i].nTick - nPrev);       // deltas chain across buffers
+            Put32(data, records[i].nTick - nPrev);  // deltas chain across buffers
             nPrev = records[i].nTick;
             Put32(data, records[i].nStream);
             Put32(data, records[i].nEvent);

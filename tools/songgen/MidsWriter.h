@@ -7,15 +7,14 @@
 
 const uint32_t MIDS_MAX_BUFFER = 4096;
 const uint32_t MIDS_RECORD_BYTES = 12;
-const uint32_t MIDS_RECORDS_PER_BUFFER = MIDS_MAX_BUFFER / MIDS_RECORD_BYTES;   // 341
+const uint32_t MIDS_RECORDS_PER_BUFFER = MIDS_MAX_BUFFER / MIDS_RECORD_BYTES;  // 341
 const uint32_t MEVT_SHORTMSG = 0x00;
 const uint32_t MEVT_TEMPO = 0x01;
 const uint32_t MEVT_NOP = 0x02;
 const uint32_t MIDS_TEMPO_STREAM = 0xFFFFFFFFu;
-const uint32_t DEFAULT_TEMPO = 500000;                 // a file without a tempo plays at 120 BPM
+const uint32_t DEFAULT_TEMPO = 500000;  // a file without a tempo plays at 120 BPM
 
-struct MidsStats
-{
+struct MidsStats {
     uint32_t nBuffers = 0;
     uint32_t nRecords = 0;
     uint32_t nTempo = 0;
@@ -26,8 +25,8 @@ struct MidsStats
     uint32_t nBend = 0;
     uint32_t nOtherShort = 0;
     uint32_t nEndTick = 0;
-    uint32_t nLastTempoBuffer = 0;    // index of the buffer holding the last tempo record
-    double dSeconds = 0;              // length of one pass through the tempo map
+    uint32_t nLastTempoBuffer = 0;  // index of the buffer holding the last tempo record
+    double dSeconds = 0;            // length of one pass through the tempo map
 };
 
 // Builds the form; the sequence ends with a MEVT_NOP at its end tick. Fails only on a sequence

@@ -3,25 +3,21 @@
 #include <cstdlib>
 #include <sstream>
 
-int ParsePitch(const std::string& strName)
-{
-    static const int PITCH_CLASS[7] = { 9, 11, 0, 2, 4, 5, 7 };   // A B C D E F G
-    if (strName.size() < 2 || strName[0] < 'A' || strName[0] > 'G')
-        return -1;
+int ParsePitch(const std::string& strName) {
+    static const int PITCH_CLASS[7] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+    if (strName.size() < 2 || strName[0] < 'A' || strName[0] > 'G') return -1;
     int nPitchClass = PITCH_CLASS[strName[0] - 'A'];
     size_t i = 1;
     if (strName[i] == '#' || strName[i] == 'b') {
         nPitchClass += strName[i] == '#' ? 1 : -1;
         ++i;
     }
-    if (i + 1 != strName.size() || strName[i] < '0' || strName[i] > '9')
-        return -1;
+    if (i + 1 != strName.size() || strName[i] < '0' || strName[i] > '9') return -1;
     int nPitch = 12 * (strName[i] - '0' + 1) + nPitchClass;
     return (nPitch >= 0 && nPitch <= 127) ? nPitch : -1;
 }
 
-bool ParseMelody(const std::string& strText, std::vector<MelodyNote>& notes, std::string& strError)
-{
+bool ParseMelody(const std::string& strText, std::vector<MelodyNote>& notes, std::string& strError) {
     // Bar lines need no spaces around them.
     std::string strSpaced;
     for (char c : strText) {
@@ -56,7 +52,7 @@ bool ParseMelody(const std::string& strText, std::vector<MelodyNote>& notes, std
             strError = "bad token '" + strToken + "'";
             return false;
         }
-        notes.push_back({ nPitch, nSteps });
+        notes.push_back({nPitch, nSteps});
         nBarSteps += nSteps;
     }
     if (nBarSteps != 0 && nBarSteps != 16) {

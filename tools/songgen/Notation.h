@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-struct MelodyNote
-{
-    int nPitch;       // MIDI note number, -1 for a rest
-    int nSteps;       // length in sixteenth notes
+struct MelodyNote {
+    int nPitch;  // MIDI note number, -1 for a rest
+    int nSteps;  // length in sixteenth notes
 };
 
 // Parses a melody; on a malformed token or a bar that does not add up, returns false and says why.

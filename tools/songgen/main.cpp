@@ -10,50 +10,44 @@
 
 namespace {
 
-bool ReadWholeFile(const char* pszPath, std::vector<uint8_t>& bytes)
-{
+bool ReadWholeFile(const char* pszPath, std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(pszPath, "rb");
-    if (!f)
-        return false;
+    if (!f) return false;
     bytes.clear();
     uint8_t chunk[65536];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
     bool bOk = !std::ferror(f);
     std::fclose(f);
     return bOk;
 }
 
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     bool bOk = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return (std::fclose(f) == 0) && bOk;
 }
 
-void PrintStats(const MidsStats& s)
-{
-    std::printf("%u buffers, %u records: %u tempo, %u note on, %u note off, %u control, %u program, "
-                "%u pitch bend, %u other; %u ticks, %.2f s\n",
-                s.nBuffers, s.nRecords, s.nTempo, s.nNoteOn, s.nNoteOff, s.nControl, s.nProgram, s.nBend,
-                s.nOtherShort, s.nEndTick, s.dSeconds);
+void PrintStats(const MidsStats& s) {
+    std::printf(
+        "%u buffers, %u records: %u tempo, %u note on, %u note off, %u control, %u program, "
+        "%u pitch bend, %u other; %u ticks, %.2f s\n",
+        s.nBuffers, s.nRecords, s.nTempo, s.nNoteOn, s.nNoteOff, s.nControl, s.nProgram, s.nBend, s.nOtherShort,
+        s.nEndTick, s.dSeconds);
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: songgen <outdir>\n"
-                         "       songgen --smf <out.mid>\n"
-                         "       songgen --convert <in.mid> <out.mids>\n");
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: songgen <outdir>\n"
+                 "       songgen --smf <out.mid>\n"
+                 "       songgen --convert <in.mid> <out.mids>\n");
     return 2;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string strError;
     if (argc == 3 && std::strcmp(argv[1], "--smf") == 0) {
         std::vector<uint8_t> smf;
@@ -87,8 +81,7 @@ int main(int argc, char** argv)
         PrintStats(stats);
         return 0;
     }
-    if (argc != 2 || argv[1][0] == '-')
-        return Usage();
+    if (argc != 2 || argv[1][0] == '-') return Usage();
 
     std::vector<uint8_t> mids;
     MidsStats stats;

@@ -12,12 +12,11 @@ int32_t FixedSine(uint32_t nPhase);
 uint32_t PhaseStep(uint32_t nFreq256, uint32_t nRate);
 
 // A small, fixed-seed noise source (32-bit xorshift).
-class CNoise
-{
+class CNoise {
 public:
     explicit CNoise(uint32_t nSeed) : m_nState(nSeed ? nSeed : 0x9E3779B9u) {}
     uint32_t NextBits();
-    int32_t NextSample();          // uniform in [-32768, 32767]
+    int32_t NextSample();  // uniform in [-32768, 32767]
     uint32_t NextBelow(uint32_t nLimit);
 
 private:
@@ -25,8 +24,7 @@ private:
 };
 
 // One-pole low-pass filter in Q16: y += (x - y) * coeff.
-class COnePole
-{
+class COnePole {
 public:
     int32_t Run(int32_t nIn, int32_t nCoeffQ16);
 

@@ -8,32 +8,29 @@ const int64_t Q16 = 65536;
 
 // A frequency (or coefficient) that glides from nStart towards nEnd, fast at first:
 // nEnd + (nStart - nEnd) * D / (D + n).
-int64_t Glide(int64_t nStart, int64_t nEnd, int64_t nHalfway, int64_t n)
-{
+int64_t Glide(int64_t nStart, int64_t nEnd, int64_t nHalfway, int64_t n) {
     return nEnd + (nStart - nEnd) * nHalfway / (nHalfway + n);
 }
 
 // Linear fade factor (Q16) over the last nLength samples of nTotal.
-int64_t TailFade(uint32_t n, uint32_t nTotal, uint32_t nLength)
-{
+int64_t TailFade(uint32_t n, uint32_t nTotal, uint32_t nLength) {
     uint32_t nLeft = nTotal - 1 - n;
     return nLeft >= nLength ? Q16 : int64_t(nLeft) * Q16 / nLength;
 }
 
-} // namespace
+}  // namespace
 
-std::vector<uint8_t> MakeHit()
-{
+std::vector<uint8_t> MakeHit() {
     const uint32_t N = HIT_SAMPLES;
     // Exponential decays as per-sample factors in Q16: exp(-1 / time constant in samples).
-    const int64_t TONE_DECAY = 65351;        // 32 ms
-    const int64_t CLICK_DECAY = 62970;       // 2.3 ms
+    const int64_t TONE_DECAY = 65351;   // 32 ms
+    const int64_t CLICK_DECAY = 62970;  // 2.3 ms
     const uint32_t ATTACK = 6;
 
     CNoise noise(0x48495421u);
     std::vector<int32_t> mix(N);
     uint32_t nPhase = 0;
-    int64_t nToneEnv = Q16 << 8;             // Q24
+    int64_t nToneEnv = Q16 << 8;  // Q24
     int64_t nClickEnv = Q16 << 8;
     int32_t nPrevNoise = 0;
 
@@ -45,8 +42,7 @@ std::vector<uint8_t> MakeHit()
             // Harmonics fade out as they near 4.8 kHz so nothing folds back below Nyquist.
             int64_t nHarmHz256 = nFreq256 * h;
             int64_t nRoom = 4800 * 256 - nHarmHz256;
-            if (nRoom <= 0)
-                continue;
+            if (nRoom <= 0) continue;
             int64_t nWeight = nRoom >= 800 * 256 ? Q16 : nRoom * Q16 / (800 * 256);
             nTone += int64_t(FixedSine(nPhase * h)) * nWeight / (Q16 * h);
         }
@@ -66,19 +62,17 @@ std::vector<uint8_t> MakeHit()
         mix[n] = int32_t(nTone * nEnv / Q16 + nClick / 2);
     }
 
-    std::vector<int32_t> scaled = Normalise(mix, 64);   // half scale: -6 dBFS
+    std::vector<int32_t> scaled = Normalise(mix, 64);  // half scale: -6 dBFS
     std::vector<uint8_t> out(N);
-    for (uint32_t n = 0; n < N; ++n)
-        out[n] = uint8_t(128 + scaled[n]);
+    for (uint32_t n = 0; n < N; ++n) out[n] = uint8_t(128 + scaled[n]);
     return out;
 }
 
-std::vector<int16_t> MakeExplosion()
-{
+std::vector<int16_t> MakeExplosion() {
     const uint32_t N = EXPLOSION_SAMPLES;
-    const int64_t NOISE_DECAY = 65517;       // about 0.16 s
-    const int64_t THUMP_DECAY = 65503;       // 90 ms
-    const int64_t CRACKLE_DECAY = 63918;     // 1.8 ms
+    const int64_t NOISE_DECAY = 65517;    // about 0.16 s
+    const int64_t THUMP_DECAY = 65503;    // 90 ms
+    const int64_t CRACKLE_DECAY = 63918;  // 1.8 ms
     const uint32_t NOISE_ATTACK = 30;
     const uint32_t THUMP_ATTACK = 12;
     const uint32_t CRACKLE_SPAN = 6000;
@@ -87,9 +81,9 @@ std::vector<int16_t> MakeExplosion()
     CNoise crackleDice(0x43524B4Cu);
     COnePole lowpass1, lowpass2;
     std::vector<int32_t> mix(N);
-    int64_t nNoiseEnv = Q16 << 8;            // Q24
+    int64_t nNoiseEnv = Q16 << 8;  // Q24
     int64_t nThumpEnv = Q16 << 8;
-    int64_t nCrackleEnv = 0;                 // Q16
+    int64_t nCrackleEnv = 0;  // Q16
     int32_t nCrackleSign = 1;
     uint32_t nThumpPhase = 0;
 

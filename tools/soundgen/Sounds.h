@@ -5,9 +5,9 @@
 #include <vector>
 
 const uint32_t HIT_RATE = 11025;
-const uint32_t HIT_SAMPLES = 1388;            // 0.13 s
+const uint32_t HIT_SAMPLES = 1388;  // 0.13 s
 const uint32_t EXPLOSION_RATE = 22050;
-const uint32_t EXPLOSION_SAMPLES = 11026;     // 0.5 s
+const uint32_t EXPLOSION_SAMPLES = 11026;  // 0.5 s
 
 // A short bright zap: 8-bit unsigned (silence 128), peak about -6 dBFS.
 std::vector<uint8_t> MakeHit();
