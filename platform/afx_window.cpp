@@ -69,9 +69,11 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 CWnd* CWnd::GetDesktopWindow() {
-    static CWnd desktop;
-    desktop.m_hWnd = ::GetDesktopWindow();
-    return &desktop;
+    // Never destroyed: the desktop is not ours to destroy, and a destructor run by exit() would
+    // unhook it from a handle map that may be gone already.
+    static CWnd* pDesktop = new CWnd;
+    pDesktop->m_hWnd = ::GetDesktopWindow();
+    return pDesktop;
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCT& /*cs*/) { return TRUE; }

@@ -11,7 +11,8 @@ public:
     virtual void Mix(float* out, int frames) = 0;
 };
 
-// Opens the output device once; false when there is none. Thread-safe, idempotent.
+// Opens the output device once; false when there is none. Thread-safe, idempotent. When the program
+// ends through exit() the device is closed before the static objects go.
 bool Open();
 bool IsOpen();
 // Frames per second of the stream (valid after a successful Open).

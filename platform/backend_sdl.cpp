@@ -75,6 +75,7 @@ bool EnsureVideo() {
         std::fprintf(stderr, "tesselor: cannot open a display (is DISPLAY set?)\n");
         return false;
     }
+    sdl_state::WatchX11Display();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tesselor: cannot open a display: %s\n", SDL_GetError());
         return false;

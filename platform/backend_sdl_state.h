@@ -10,4 +10,7 @@ extern SDL_Window* g_window;
 bool CreateVideo();
 // Frees the renderer and texture of the video side (before the window goes).
 void DestroyVideo();
+// From now on the program ends with one line on stderr and status 1 when the X display or its window
+// goes away. Called before SDL opens the display.
+void WatchX11Display();
 }  // namespace sdl_state

@@ -93,16 +93,7 @@ mkdir "$work/run"
     ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$game" >"$work/game.out" 2>"$work/game.err") &
 game_pid=$!
 
-# SDL may make its window more than once while it sets up the display: wait for one that stays.
-wid=""
-for _ in $(seq 100); do
-    kill -0 "$game_pid" 2>/dev/null || fail "the program ended before showing its window"
-    now=$(xdotool search --onlyvisible --name '^Tesselor$' 2>/dev/null | tail -n1)
-    if [ -n "$now" ] && [ "$now" = "$wid" ]; then break; fi
-    wid=$now
-    sleep 0.3
-done
-[ -n "$wid" ] || fail "no window named Tesselor"
+wid=$(wait_for_game_window "$game_pid") || fail "no window named Tesselor stayed (or the program ended first)"
 timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null
 
 # The title.
@@ -258,11 +249,7 @@ done
 [ -n "$back" ] || fail "Escape during play did not return to the title"
 kill -0 "$game_pid" 2>/dev/null || fail "Escape during play ended the program"
 xdotool key Escape
-for _ in $(seq 100); do
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "Escape on the title did not end the program"
+wait_for_exit "$game_pid" 10 || fail "Escape on the title did not end the program"
 wait "$game_pid"
 code=$?
 game_pid=""

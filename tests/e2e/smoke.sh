@@ -89,11 +89,7 @@ sleep 0.5
 kill -0 "$game_pid" 2>/dev/null || fail "Escape during play ended the program"
 xdotool key --clearmodifiers Escape
 
-for _ in $(seq 50); do
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$game_pid" 2>/dev/null; then fail "Escape on the title did not end the program"; fi
+wait_for_exit "$game_pid" 5 || fail "Escape on the title did not end the program"
 wait "$game_pid"
 code=$?
 game_pid=""
