@@ -229,8 +229,13 @@ void BM_OpaqueScreenSdl(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * SCREEN_WIDTH * SCREEN_HEIGHT);
 }
 
-void BM_PresentConvert(benchmark::State& state) {
+// The 8-bit to 32-bit conversion of a presented frame (the title picture), table and all.
+void PresentConvert(benchmark::State& state, palette_convert::Path path) {
     SDisplay& d = Display();
+    if (!palette_convert::UsePath(path)) {
+        state.SkipWithError("the processor lacks these instructions");
+        return;
+    }
     std::vector<uint32_t> out(SCREEN_WIDTH * SCREEN_HEIGHT);
     uint32_t lut[256];
     const BYTE* src = ddraw_testing::Pixels(d.pTitle, nullptr);
@@ -239,7 +244,16 @@ void BM_PresentConvert(benchmark::State& state) {
         palette_convert::Convert(src, SCREEN_WIDTH, out.data(), SCREEN_WIDTH * 4, SCREEN_WIDTH, SCREEN_HEIGHT, lut);
         benchmark::ClobberMemory();
     }
+    palette_convert::UsePath(palette_convert::Path::Auto);
     state.SetBytesProcessed(int64_t(state.iterations()) * SCREEN_WIDTH * SCREEN_HEIGHT * 4);
+}
+
+// The path Present takes.
+void BM_PresentConvert(benchmark::State& state) { PresentConvert(state, palette_convert::Path::Auto); }
+
+// Argument: the conversion's instruction path (1 scalar, 2 AVX-512 VBMI).
+void BM_PresentConvertPath(benchmark::State& state) {
+    PresentConvert(state, static_cast<palette_convert::Path>(state.range(0)));
 }
 
 // memcpy of the converted frame's 1,228,800 bytes (what the conversion writes).
@@ -265,12 +279,28 @@ BENCHMARK(BM_OpaqueScreenBltFast);
 BENCHMARK(BM_OpaqueScreenMemcpy);
 BENCHMARK(BM_OpaqueScreenSdl);
 BENCHMARK(BM_PresentConvert);
+BENCHMARK(BM_PresentConvertPath)->DenseRange(1, 2);
 BENCHMARK(BM_PresentMemcpy32);
 
 namespace {
 
+// Each conversion path's cost of a frame, beside memcpy of the bytes it writes.
+void SummarisePresent() {
+    const bench_summary::SRun* memcpy32 = bench_summary::Find("BM_PresentMemcpy32");
+    if (memcpy32 == nullptr) return;
+    const char* paths[] = {"scalar", "AVX-512 VBMI"};
+    for (int path = 1; path <= 2; ++path) {
+        const bench_summary::SRun* run = bench_summary::Find("BM_PresentConvertPath/" + std::to_string(path));
+        if (run == nullptr) continue;
+        bench_summary::Add("present conversion, %s: %.1f us a %dx%d frame, %.2fx the time of memcpy of its output",
+                           paths[path - 1], run->dRealTime / 1000, SCREEN_WIDTH, SCREEN_HEIGHT,
+                           run->dRealTime / memcpy32->dRealTime);
+    }
+}
+
 // Our frame mix beside SDL's, for every instruction path the processor has.
 void Summarise() {
+    SummarisePresent();
     const bench_summary::SRun* rle = bench_summary::Find("BM_FrameMixSdlRleOwnSurface");
     const bench_summary::SRun* keyed = bench_summary::Find("BM_FrameMixSdlKeyedOwnSurface");
     if (rle == nullptr || keyed == nullptr) return;

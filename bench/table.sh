@@ -16,7 +16,7 @@ function value_of(line) { sub(/^[^:]*: /, "", line); return line }
     gsub(/\033\[[0-9;]*m/, "")  # colour codes of the console output
     key = $0; sub(/:.*/, "", key)
     # The figure lines of the benchmark binaries and of xvfb.sh; everything else is Google Benchmark.
-    if (key ~ /^(game|whole program|dearest frame|dearest frame after the first|start-up in process, headless|memory of a full stage, headless|memory growth over 100 games|exec to first frame, Xvfb|title|play|minimal SDL program|title, CPU|play, CPU|minimal SDL program, CPU|title, frame interval|play, frame interval|minimal SDL program, frame interval|real program under Xvfb, peak resident)$/ || key ~ /^keyed blits/) {
+    if (key ~ /^(game|whole program|dearest frame|dearest frame after the first|start-up in process, headless|memory of a full stage, headless|memory growth over 100 games|exec to first frame, Xvfb|title|play|minimal SDL program|title, CPU|play, CPU|minimal SDL program, CPU|title, frame interval|play, frame interval|minimal SDL program, frame interval|real program under Xvfb, peak resident)$/ || key ~ /^keyed blits/ || key ~ /^present conversion/) {
         fig[key] = value_of($0); order[++n] = key
     }
 }
