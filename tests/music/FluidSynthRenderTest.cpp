@@ -1,23 +1,33 @@
 // The real synthesiser: our song through FluidSynth and the installed General MIDI sound font.
 #include <gtest/gtest.h>
 
+#include <fluidsynth.h>
+#include <sys/stat.h>
+
 #include <cmath>
+#include <cstring>
 
 #include "audio/Midistrm.h"
 #include "game/resource.h"
 #include "platform/afx_app.h"
 #include "platform/synth.h"
 #include "tests/music/MusicTestKit.h"
+#include "tests/support/fnv1a.h"
 
 using namespace music_test;
 
 namespace {
 
-TEST(FluidSynthSong, TwoSecondsAfterPlayTheMixIsNotSilent) {
-    if (FindSoundFont(SoundFontDirs()).empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+// The mix open, and the next stream played by a fresh FluidSynth synthesiser.
+void OpenMixOnFreshFluidSynth() {
     headless::SetAudioAvailable(true);
     ASSERT_TRUE(audio_out::Open());
     ASSERT_TRUE(headless::UseRecordingMidiSynth(false));
+}
+
+TEST(FluidSynthSong, TwoSecondsAfterPlayTheMixIsNotSilent) {
+    if (FindSoundFont(SoundFontDirs()).empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+    ASSERT_NO_FATAL_FAILURE(OpenMixOnFreshFluidSynth());
 
     {
         CMidiStream player(IDR_MIDS_MUSIC, AfxGetInstanceHandle());
@@ -43,6 +53,56 @@ TEST(FluidSynthSong, TwoSecondsAfterPlayTheMixIsNotSilent) {
     double last = 0;
     for (size_t i = tail.size() - 2 * RATE; i < tail.size(); ++i) last = std::max(last, double(std::fabs(tail[i])));
     EXPECT_LT(last, 0.01);
+    ASSERT_TRUE(headless::UseRecordingMidiSynth(true));
+}
+
+// Half the smallest step of a 24-bit output: a sample below it is silence on any device.
+constexpr float kInaudible = 1.0f / (1 << 24);
+
+// Digest of the raw sample bits, or of what any output can reproduce (samples below kInaudible as
+// silence).
+uint64_t DigestOf(const std::vector<float>& samples, size_t nFrom, size_t nTo, bool bAudibleOnly) {
+    Fnv1a h;
+    for (size_t i = nFrom; i < nTo; ++i) {
+        float x = samples[i];
+        if (bAudibleOnly && std::fabs(x) < kInaudible) x = 0.0f;
+        uint32_t bits;
+        std::memcpy(&bits, &x, sizeof bits);
+        h.Add(bits);
+    }
+    return h.Value();
+}
+
+// The digests below were recorded with this FluidSynth and this sound font.
+bool RecordedWithThisSynth(std::string* pWhy) {
+    struct stat st{};
+    const std::string strFont = FindSoundFont(SoundFontDirs());
+    const bool bSame = std::strcmp(fluid_version_str(), "2.3.1") == 0 && !strFont.empty() &&
+                       ::stat(strFont.c_str(), &st) == 0 && st.st_size == 5969788;
+    *pWhy = std::string("FluidSynth ") + fluid_version_str() + ", sound font '" + strFont + "' of " +
+            std::to_string(st.st_size) + " bytes";
+    return bSame;
+}
+
+// Our song through a fresh synthesiser: 4 seconds of play, then 8 seconds after Stop (the last
+// sample that can be heard comes 4.45 seconds after it): what plays stays the same to the bit, and
+// the tail stays all there.
+TEST(FluidSynthSong, PlaysAndDiesAwayExactlyAsRecorded) {
+    std::string strWhy;
+    if (!RecordedWithThisSynth(&strWhy)) GTEST_SKIP() << "digests recorded elsewhere; here: " << strWhy;
+    ASSERT_NO_FATAL_FAILURE(OpenMixOnFreshFluidSynth());
+
+    std::vector<float> mix;
+    {
+        CMidiStream player(IDR_MIDS_MUSIC, AfxGetInstanceHandle());
+        ASSERT_TRUE(player.Play(TRUE));
+        RenderFrames(4 * RATE, &mix);
+        EXPECT_TRUE(player.Stop());
+    }
+    const size_t nPlayed = mix.size();
+    RenderFrames(8 * RATE, &mix);
+    EXPECT_EQ(DigestOf(mix, 0, nPlayed, false), 0xc3bf31badf913c92ull);
+    EXPECT_EQ(DigestOf(mix, 0, mix.size(), true), 0x9bb4dd57f065af29ull);
     ASSERT_TRUE(headless::UseRecordingMidiSynth(true));
 }
 
