@@ -1,4 +1,5 @@
 // The synthesiser on FluidSynth: one General MIDI sound font, rendered straight into our mix.
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <cstdio>
@@ -8,6 +9,32 @@
 #include "platform/synth.h"
 
 namespace {
+
+// FluidSynth reads a font's samples in an OpenMP parallel region with a thread for every core. The
+// pieces of work are tiny, so the team mostly spins waiting for each other: with 8 threads the load
+// took longer than with one and five times the CPU. While one of these lives, parallel regions
+// started by this thread run on this thread alone. The OpenMP runtime is looked up, not linked: a
+// FluidSynth built without OpenMP has no such region.
+class COneOpenMpThread {
+public:
+    COneOpenMpThread()
+        : m_pfnSet(reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"))),
+          m_pfnGet(reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "omp_get_max_threads"))) {
+        if (m_pfnSet == nullptr || m_pfnGet == nullptr) return;
+        m_nBefore = m_pfnGet();
+        m_pfnSet(1);
+    }
+    ~COneOpenMpThread() {
+        if (m_nBefore > 0) m_pfnSet(m_nBefore);
+    }
+    COneOpenMpThread(const COneOpenMpThread&) = delete;
+    COneOpenMpThread& operator=(const COneOpenMpThread&) = delete;
+
+private:
+    void (*const m_pfnSet)(int);
+    int (*const m_pfnGet)();
+    int m_nBefore = 0;
+};
 
 // FluidSynth's chatter (information, debugging) stays quiet; its warnings and errors still show.
 void QuietLog(int, const char*, void*) {}
@@ -39,9 +66,11 @@ public:
         fluid_settings_setnum(m_pSettings, "synth.gain", kSynthGain);
         // Calls are serialised by the stream layer; FluidSynth's own lock is not needed.
         fluid_settings_setint(m_pSettings, "synth.threadsafe-api", 0);
+        // Rendered on the audio thread alone: no worker threads of FluidSynth's own.
         fluid_settings_setint(m_pSettings, "synth.cpu-cores", 1);
         m_pSynth = new_fluid_synth(m_pSettings);
         if (m_pSynth == nullptr) return false;
+        COneOpenMpThread oneThread;
         if (fluid_synth_sfload(m_pSynth, strSoundFont.c_str(), 1) == FLUID_FAILED) {
             std::fprintf(stderr, "tesselor: cannot load sound font %s\n", strSoundFont.c_str());
             return false;

@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <thread>
 
 #include "audio/Midistrm.h"
 #include "game/resource.h"
@@ -104,6 +106,30 @@ TEST(FluidSynthSong, PlaysAndDiesAwayExactlyAsRecorded) {
     EXPECT_EQ(DigestOf(mix, 0, nPlayed, false), 0xc3bf31badf913c92ull);
     EXPECT_EQ(DigestOf(mix, 0, mix.size(), true), 0x9bb4dd57f065af29ull);
     ASSERT_TRUE(headless::UseRecordingMidiSynth(true));
+}
+
+int ThreadsOfThisProcess() {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) n += entry.is_directory();
+    return n;
+}
+
+// FluidSynth reads the font's samples in an OpenMP parallel region: with a team for every core the
+// workers spin through the load and stay with the thread that loaded it until that thread ends.
+// The load runs on the calling thread alone (here a new one, which no earlier test has used).
+TEST(FluidSynthSong, LoadingTheFontStartsNoThreads) {
+    const std::string strFont = FindSoundFont(SoundFontDirs());
+    if (strFont.empty()) GTEST_SKIP() << "no General MIDI sound font installed";
+    int nBefore = 0, nAfter = 0;
+    std::unique_ptr<CSynth> pSynth;
+    std::thread loader([&] {
+        nBefore = ThreadsOfThisProcess();
+        pSynth = CreateFluidSynth(strFont, RATE);
+        nAfter = ThreadsOfThisProcess();
+    });
+    loader.join();
+    ASSERT_NE(pSynth, nullptr);
+    EXPECT_EQ(nAfter, nBefore);
 }
 
 TEST(FluidSynthSong, SoundFontSearchFollowsTheOrderOfPreference) {
