@@ -68,7 +68,9 @@ void Render(float* out, int frames) {
     if (frames <= 0) return;
     std::memset(out, 0, sizeof(float) * 2 * static_cast<size_t>(frames));
     std::lock_guard<std::mutex> lock(g_mixMutex);
-    for (Source* s : g_sources) s->Mix(out, frames);
+    bool bAdded = false;
+    for (Source* s : g_sources) bAdded |= s->Mix(out, frames);
+    if (!bAdded) return;  // silence stays silence through the gain and the limiter
     for (int i = 0; i < frames * 2; ++i) out[i] = Limit(out[i] * kMasterGain);
 }
 

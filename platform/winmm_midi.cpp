@@ -159,7 +159,7 @@ void CStreamListener::OnPositionCallback(MIDIHDR* pHdr, DWORD dwOffset) {
 
 class CDeviceSource : public audio_out::Source {
 public:
-    void Mix(float* pOut, int nFrames) override;
+    bool Mix(float* pOut, int nFrames) override;
 };
 
 enum LoadState { LOAD_NONE, LOAD_RUNNING, LOAD_DONE };
@@ -198,14 +198,15 @@ Device& Dev() {
     return *pDevice;
 }
 
-void CDeviceSource::Mix(float* pOut, int nFrames) {
+bool CDeviceSource::Mix(float* pOut, int nFrames) {
     Device& d = Dev();
     std::lock_guard<std::mutex> lock(d.seq);
-    if (!d.pSynth) return;
+    if (!d.pSynth) return false;
     if (d.pStream)
         d.pStream->sequencer.Render(d.pSynth.get(), pOut, nFrames, &d.pStream->listener);
     else
         d.pSynth->Render(pOut, nFrames);
+    return true;
 }
 
 void LoaderBody() {
