@@ -202,11 +202,17 @@ bool CDeviceSource::Mix(float* pOut, int nFrames) {
     Device& d = Dev();
     std::lock_guard<std::mutex> lock(d.seq);
     if (!d.pSynth) return false;
-    if (d.pStream)
-        d.pStream->sequencer.Render(d.pSynth.get(), pOut, nFrames, &d.pStream->listener);
-    else
-        d.pSynth->Render(pOut, nFrames);
-    return true;
+    // With no event left to play and nothing left to hear, the synthesiser rests (the stream's clock
+    // still runs). It is rendered again from the first block in which the stream has something to
+    // play, before any event of it is sent, so no note and no sample is lost.
+    CMidiSequencer* pSequencer = d.pStream ? &d.pStream->sequencer : nullptr;
+    const bool bRest = !(pSequencer && pSequencer->HasEventsToPlay()) && d.pSynth->IsQuiet();
+    CSynth* pSynth = bRest ? nullptr : d.pSynth.get();
+    if (pSequencer)
+        pSequencer->Render(pSynth, pOut, nFrames, &d.pStream->listener);
+    else if (pSynth)
+        pSynth->Render(pOut, nFrames);
+    return pSynth != nullptr;
 }
 
 void LoaderBody() {
