@@ -95,7 +95,9 @@ void Render(float* out, int frames) {
     std::memset(out, 0, sizeof(float) * 2 * static_cast<size_t>(frames));
     Mix& mix = TheMix();
     std::lock_guard<std::mutex> lock(mix.mutex);
-    for (Source* s : mix.sources) s->Mix(out, frames);
+    bool bAdded = false;
+    for (Source* s : mix.sources) bAdded |= s->Mix(out, frames);
+    if (!bAdded) return;  // silence stays silence through the gain and the limiter
     for (int i = 0; i < frames * 2; ++i) out[i] = Limit(out[i] * kMasterGain);
 }
 

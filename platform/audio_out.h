@@ -4,11 +4,12 @@
 
 namespace audio_out {
 
-// A producer of sound. Mix adds `frames` stereo frames into `out` (interleaved L, R).
+// A producer of sound. Mix adds `frames` stereo frames into `out` (interleaved L, R); it returns
+// false when it added nothing (a source with nothing to play does no work).
 class Source {
 public:
     virtual ~Source() = default;
-    virtual void Mix(float* out, int frames) = 0;
+    virtual bool Mix(float* out, int frames) = 0;
 };
 
 // Opens the output device once; false when there is none. Thread-safe, idempotent. When the program
@@ -22,7 +23,8 @@ int SampleRate();
 void AddSource(Source* source);
 void RemoveSource(Source* source);
 
-// Fills `frames` stereo frames: every source mixed, with headroom, limited to [-1, 1].
+// Fills `frames` stereo frames: every source mixed, with headroom, limited to [-1, 1]. With nothing
+// playing the block is silence at the cost of clearing it.
 void Render(float* out, int frames);
 
 // Hooks run by Shutdown, last added first (e.g. the MIDI streams close before the synthesiser goes).

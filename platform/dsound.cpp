@@ -157,9 +157,9 @@ public:
     }
 
     // The audio thread: adds this buffer's sound into the stream while it plays.
-    void Mix(float* out, int frames) override {
+    bool Mix(float* out, int frames) override {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_bPlaying) return;
+        if (!m_bPlaying) return false;
         const uint64_t end = static_cast<uint64_t>(m_nFrames) << FRAC_BITS;
         const uint64_t step = (static_cast<uint64_t>(m_format.rate) << FRAC_BITS) / audio_out::SampleRate();
         const float* s = m_samples.data();
@@ -170,7 +170,7 @@ public:
                     // Played through: stopped, and back at the start for the next Play.
                     m_bPlaying = false;
                     m_nPosition = 0;
-                    return;
+                    return true;
                 }
                 m_nPosition %= end;
             }
@@ -197,6 +197,7 @@ public:
             m_bPlaying = false;
             m_nPosition = 0;
         }
+        return true;
     }
 
 private:

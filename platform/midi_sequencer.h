@@ -54,6 +54,8 @@ public:
     void Run() { m_bRunning = true; }
     void Pause() { m_bRunning = false; }
     bool IsRunning() const { return m_bRunning; }
+    // Whether a Render may still send an event or hand a buffer back: running with something queued.
+    bool HasEventsToPlay() const { return m_bRunning && (m_bPending || !m_queue.empty()); }
 
     // Hands every queued buffer back in queue order, and goes back to tick 0 at the default tempo,
     // paused. The time division stays.

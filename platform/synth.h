@@ -2,6 +2,7 @@
 // The stream layer calls it from one thread at a time (it serialises calls itself).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ public:
 
     // Adds `nFrames` stereo frames (interleaved left, right) into `pOut`.
     virtual void Render(float* pOut, int nFrames) = 0;
+
+    // True when nothing it would render can be heard until its next message, so the mix may leave
+    // it out until then. A synthesiser that cannot tell says false and is always rendered.
+    virtual bool IsQuiet() const { return false; }
 };
 
 // Sends a short MIDI message (status in the low byte, then two data bytes) to the synthesiser.
@@ -43,3 +48,6 @@ std::string FindSoundFont(const std::vector<std::string>& dirs);
 // A FluidSynth synthesiser at `nRate` frames per second with the sound font loaded; null when the
 // font cannot be loaded. Slow (it reads the whole font): never call it on the window thread.
 std::unique_ptr<CSynth> CreateFluidSynth(const std::string& strSoundFont, int nRate);
+
+// Frames every FluidSynth synthesiser of the process has rendered (tests and measurements watch it).
+uint64_t FluidSynthFramesRendered();

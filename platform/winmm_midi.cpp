@@ -159,7 +159,7 @@ void CStreamListener::OnPositionCallback(MIDIHDR* pHdr, DWORD dwOffset) {
 
 class CDeviceSource : public audio_out::Source {
 public:
-    void Mix(float* pOut, int nFrames) override;
+    bool Mix(float* pOut, int nFrames) override;
 };
 
 enum LoadState { LOAD_NONE, LOAD_RUNNING, LOAD_DONE };
@@ -198,14 +198,21 @@ Device& Dev() {
     return *pDevice;
 }
 
-void CDeviceSource::Mix(float* pOut, int nFrames) {
+bool CDeviceSource::Mix(float* pOut, int nFrames) {
     Device& d = Dev();
     std::lock_guard<std::mutex> lock(d.seq);
-    if (!d.pSynth) return;
-    if (d.pStream)
-        d.pStream->sequencer.Render(d.pSynth.get(), pOut, nFrames, &d.pStream->listener);
-    else
-        d.pSynth->Render(pOut, nFrames);
+    if (!d.pSynth) return false;
+    // With no event left to play and nothing left to hear, the synthesiser rests (the stream's clock
+    // still runs). It is rendered again from the first block in which the stream has something to
+    // play, before any event of it is sent, so no note and no sample is lost.
+    CMidiSequencer* pSequencer = d.pStream ? &d.pStream->sequencer : nullptr;
+    const bool bRest = !(pSequencer && pSequencer->HasEventsToPlay()) && d.pSynth->IsQuiet();
+    CSynth* pSynth = bRest ? nullptr : d.pSynth.get();
+    if (pSequencer)
+        pSequencer->Render(pSynth, pOut, nFrames, &d.pStream->listener);
+    else if (pSynth)
+        pSynth->Render(pOut, nFrames);
+    return pSynth != nullptr;
 }
 
 void LoaderBody() {

@@ -6,25 +6,7 @@
 
 #include "game/GameWorld.h"
 #include "platform/crt_rand.h"
-
-// FNV-1a, 64 bits, byte by byte.
-class Fnv1a {
-public:
-    void Add(uint32_t v) {
-        for (int i = 0; i < 4; ++i) AddByte(static_cast<BYTE>(v >> (8 * i)));
-    }
-    void AddByte(BYTE b) {
-        m_h ^= b;
-        m_h *= 1099511628211ull;
-    }
-    void AddBytes(const BYTE* p, size_t n) {
-        for (size_t i = 0; i < n; ++i) AddByte(p[i]);
-    }
-    uint64_t Value() const { return m_h; }
-
-private:
-    uint64_t m_h = 1469598103934665603ull;
-};
+#include "tests/support/fnv1a.h"
 
 inline void AddSprite(Fnv1a& h, const CSprite* p) {
     h.Add(p != nullptr);

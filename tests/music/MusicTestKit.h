@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <string>
 #include <thread>
@@ -158,6 +159,44 @@ protected:
         headless::SetMidiNoticeDelay(0);
         EXPECT_FALSE(headless::MidiStreamIsOpen()) << "the test left a stream open";
     }
+};
+
+// A stream opened with no callback, fed buffers of events by the test.
+class QueuedStreamTest : public MusicTest {
+protected:
+    // Opens a stream at the time division, queues the buffers and starts the clock at recorded frame 0.
+    void Start(DWORD dwTimeDiv, std::vector<std::vector<uint32_t>> buffers) {
+        UINT uDevice = MIDI_MAPPER;
+        ASSERT_EQ(midiStreamOpen(&m_h, &uDevice, 1, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
+        MIDIPROPTIMEDIV prop{8, dwTimeDiv};
+        ASSERT_EQ(midiStreamProperty(m_h, reinterpret_cast<LPBYTE>(&prop), MIDIPROP_SET | MIDIPROP_TIMEDIV),
+                  MMSYSERR_NOERROR);
+        for (std::vector<uint32_t>& events : buffers) Queue(std::move(events));
+        headless::ClearRecordedMidiEvents();
+        ASSERT_EQ(midiStreamRestart(m_h), MMSYSERR_NOERROR);
+    }
+    // Queues one more buffer on the open stream.
+    void Queue(std::vector<uint32_t> events) {
+        m_events.push_back(std::move(events));
+        m_headers.push_back(MIDIHDR{});
+        MIDIHDR& h = m_headers.back();
+        h.lpData = reinterpret_cast<LPSTR>(m_events.back().data());
+        h.dwBufferLength = h.dwBytesRecorded = DWORD(m_events.back().size() * 4);
+        ASSERT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(m_h), &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(midiStreamOut(m_h, &h, sizeof h), MMSYSERR_NOERROR);
+    }
+    void TearDown() override {
+        if (m_h) {
+            midiOutReset(reinterpret_cast<HMIDIOUT>(m_h));
+            for (MIDIHDR& h : m_headers) midiOutUnprepareHeader(reinterpret_cast<HMIDIOUT>(m_h), &h, sizeof h);
+            EXPECT_EQ(midiStreamClose(m_h), MMSYSERR_NOERROR);
+        }
+        MusicTest::TearDown();
+    }
+
+    HMIDISTRM m_h = nullptr;
+    std::deque<std::vector<uint32_t>> m_events;  // deques: a queued buffer never moves
+    std::deque<MIDIHDR> m_headers;
 };
 
 }  // namespace music_test

@@ -12,35 +12,8 @@ using namespace music_test;
 
 namespace {
 
-class Sequencer : public MusicTest {
+class Sequencer : public QueuedStreamTest {
 protected:
-    // Opens a stream at the time division, queues the buffers and starts the clock at recorded frame 0.
-    void Start(DWORD dwTimeDiv, std::vector<std::vector<uint32_t>> buffers) {
-        m_events = std::move(buffers);
-        UINT uDevice = MIDI_MAPPER;
-        ASSERT_EQ(midiStreamOpen(&m_h, &uDevice, 1, 0, 0, CALLBACK_NULL), MMSYSERR_NOERROR);
-        MIDIPROPTIMEDIV prop{8, dwTimeDiv};
-        ASSERT_EQ(midiStreamProperty(m_h, reinterpret_cast<LPBYTE>(&prop), MIDIPROP_SET | MIDIPROP_TIMEDIV),
-                  MMSYSERR_NOERROR);
-        m_headers.assign(m_events.size(), MIDIHDR{});
-        for (size_t i = 0; i < m_events.size(); ++i) {
-            MIDIHDR& h = m_headers[i];
-            h.lpData = reinterpret_cast<LPSTR>(m_events[i].data());
-            h.dwBufferLength = h.dwBytesRecorded = DWORD(m_events[i].size() * 4);
-            ASSERT_EQ(midiOutPrepareHeader(reinterpret_cast<HMIDIOUT>(m_h), &h, sizeof h), MMSYSERR_NOERROR);
-            ASSERT_EQ(midiStreamOut(m_h, &h, sizeof h), MMSYSERR_NOERROR);
-        }
-        headless::ClearRecordedMidiEvents();
-        ASSERT_EQ(midiStreamRestart(m_h), MMSYSERR_NOERROR);
-    }
-    void TearDown() override {
-        if (m_h) {
-            midiOutReset(reinterpret_cast<HMIDIOUT>(m_h));
-            for (MIDIHDR& h : m_headers) midiOutUnprepareHeader(reinterpret_cast<HMIDIOUT>(m_h), &h, sizeof h);
-            EXPECT_EQ(midiStreamClose(m_h), MMSYSERR_NOERROR);
-        }
-        MusicTest::TearDown();
-    }
     // The recorded events other than the releases a stop sends.
     std::vector<headless::MidiSynthEvent> Played() {
         std::vector<headless::MidiSynthEvent> out;
@@ -48,10 +21,6 @@ protected:
             if (e.nKind != headless::SYNTH_ALL_NOTES_OFF) out.push_back(e);
         return out;
     }
-
-    HMIDISTRM m_h = nullptr;
-    std::vector<std::vector<uint32_t>> m_events;
-    std::vector<MIDIHDR> m_headers;
 };
 
 TEST_F(Sequencer, EventsArriveAtTheirFrameAcrossATempoChange) {
