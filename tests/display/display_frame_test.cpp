@@ -7,7 +7,7 @@
 #include "platform/ddraw_testing.h"
 #include "platform/headless.h"
 #include "platform/screen.h"
-#include "tests/display/display_test_util.h"
+#include "tests/display/display_fixture.h"
 
 using namespace display_test;
 #include "tests/support/headless_frame.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ddraw_testing.h"
-#include "tests/display/display_test_util.h"
+#include "tests/display/display_fixture.h"
 
 using namespace display_test;
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "game/Sprite.h"
-#include "tests/game/test_sheet.h"
+#include "tests/game/synthetic_sheet.h"
 
 const BYTE SHEET_ENEMY_A = 70;
 const BYTE SHEET_ENEMY_B = 71;

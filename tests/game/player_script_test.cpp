@@ -6,7 +6,7 @@
 #include "game/MainFrm.h"
 #include "platform/headless.h"
 #include "platform/screen.h"
-#include "tests/game/test_sheet.h"
+#include "tests/game/synthetic_sheet.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "game/GameWorld.h"
 #include "platform/screen.h"
-#include "tests/game/test_sheet.h"
+#include "tests/game/synthetic_sheet.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "platform/silence_watch.h"
 #include "platform/synth.h"
 #include "platform/winmm_midi_testing.h"
-#include "tests/music/MusicTestKit.h"
+#include "tests/music/music_kit.h"
 
 using namespace music_test;
 

@@ -14,7 +14,7 @@
 #include "platform/afx_app.h"
 #include "platform/silence_watch.h"
 #include "platform/synth.h"
-#include "tests/music/MusicTestKit.h"
+#include "tests/music/music_kit.h"
 #include "tests/support/fnv1a.h"
 
 using namespace music_test;

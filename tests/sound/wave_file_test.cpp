@@ -3,7 +3,7 @@
 
 #include "audio/wavelib.h"
 #include "platform/kernel.h"
-#include "tests/sound/SoundTestUtil.h"
+#include "tests/sound/sound_kit.h"
 
 using namespace soundtest;
 

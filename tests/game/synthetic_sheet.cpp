@@ -1,4 +1,4 @@
-#include "tests/game/test_sheet.h"
+#include "tests/game/synthetic_sheet.h"
 
 #include "game/Sprite.h"
 

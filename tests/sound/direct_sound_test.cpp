@@ -13,7 +13,7 @@
 #include "platform/audio_out.h"
 #include "platform/dsound.h"
 #include "platform/headless.h"
-#include "tests/sound/SoundTestUtil.h"
+#include "tests/sound/sound_kit.h"
 
 using namespace soundtest;
 

@@ -7,7 +7,7 @@
 
 #include "platform/winmm_midi.h"
 #include "platform/winmm_midi_testing.h"
-#include "tests/music/MusicTestKit.h"
+#include "tests/music/music_kit.h"
 
 using namespace music_test;
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "tests/assets_audio/AudioTestFiles.h"
+#include "tests/assets_audio/audio_files.h"
 #include "tools/songgen/MidsWriter.h"
 #include "tools/songgen/SmfReader.h"
 #include "tools/songgen/SongPipeline.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "game/sprite_testing.h"
-#include "tests/background/bg_test_scene.h"
+#include "tests/background/scene.h"
 
 using namespace bgtest;
 

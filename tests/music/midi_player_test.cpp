@@ -11,7 +11,7 @@
 #include "platform/afx_app.h"
 #include "platform/kernel.h"
 #include "platform/winmm_midi_testing.h"
-#include "tests/music/MusicTestKit.h"
+#include "tests/music/music_kit.h"
 
 using namespace music_test;
 #include "tests/support/headless_frame.h"

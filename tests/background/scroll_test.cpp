@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/screen.h"
-#include "tests/background/bg_test_scene.h"
+#include "tests/background/scene.h"
 
 using namespace bgtest;
 

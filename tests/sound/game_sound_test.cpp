@@ -8,7 +8,7 @@
 #include "game/resource.h"
 #include "platform/headless.h"
 #include "platform/resources.h"
-#include "tests/sound/SoundTestUtil.h"
+#include "tests/sound/sound_kit.h"
 
 using namespace soundtest;
 

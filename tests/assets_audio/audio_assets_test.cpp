@@ -5,7 +5,7 @@
 #include <cmath>
 #include <map>
 
-#include "tests/assets_audio/AudioTestFiles.h"
+#include "tests/assets_audio/audio_files.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "game/MainFrm.h"
 #include "platform/headless.h"
 #include "platform/screen.h"
-#include "tests/background/bg_test_scene.h"
+#include "tests/background/scene.h"
 
 using namespace bgtest;
 

@@ -6,7 +6,7 @@
 
 #include "platform/midi_sequencer.h"
 #include "platform/winmm_midi.h"
-#include "tests/music/MusicTestKit.h"
+#include "tests/music/music_kit.h"
 
 using namespace music_test;
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ArtFiles.h"
+#include "art_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ArtFiles.h"
+#include "art_files.h"
 #include "game/PictureLayout.h"
 #include "platform/screen.h"
 

@@ -10,7 +10,7 @@
 #include "game/resource.h"
 #include "platform/afx_app.h"
 #include "platform/kernel.h"
-#include "tests/music/MusicTestKit.h"
+#include "tests/music/music_kit.h"
 
 using namespace music_test;
 

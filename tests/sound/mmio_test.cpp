@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/winmm_mmio.h"
-#include "tests/sound/SoundTestUtil.h"
+#include "tests/sound/sound_kit.h"
 
 using namespace soundtest;
 

@@ -1,4 +1,4 @@
-#include "tests/background/bg_test_scene.h"
+#include "tests/background/scene.h"
 
 #include <algorithm>
 

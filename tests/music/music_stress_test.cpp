@@ -6,7 +6,7 @@
 #include <random>
 
 #include "audio/Midistrm.h"
-#include "tests/music/MusicTestKit.h"
+#include "tests/music/music_kit.h"
 
 using namespace music_test;
 
