@@ -1,49 +1,75 @@
 // The SDL2 back end's display: the 8-bit frame is turned into colours through the palette and shown
-// as large as the screen allows with 4:3 kept (black bars elsewhere), paced to an emulated 60 Hz
-// vertical blank.
+// as large as the screen allows with 4:3 kept (black bars elsewhere), 60 frames a second.
 //
 // Scaling keeps pixels crisp and even: the frame is first enlarged by a whole factor with nearest
 // sampling, to the final 4:3 rectangle's size or just above it, and only that picture is smoothed
 // onto the rectangle. Where a whole factor fills the rectangle exactly, the frame goes to the screen
 // with nearest sampling alone.
+//
+// One clock paces the frames: the display's vertical blank where presenting waits for a 60 Hz
+// display, our own 60 Hz clock everywhere else (frame_pacing.h).
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstdint>
 
 #include "platform/backend.h"
+#include "platform/backend_sdl_renderer.h"
 #include "platform/backend_sdl_state.h"
+#include "platform/frame_pacing.h"
 #include "platform/palette_convert.h"
+#include "platform/screen.h"
 
 namespace {
-
-const int FRAME_WIDTH = 640;
-const int FRAME_HEIGHT = 480;
-const int VBLANK_HZ = 60;
 
 SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_frame = nullptr;   // 640x480, streaming, nearest
 SDL_Texture* g_scaled = nullptr;  // the frame enlarged by a whole factor, smoothed onto the screen
+Uint32 g_format = SDL_PIXELFORMAT_ARGB8888;
 int g_scaledFactor = 0;
 bool g_targets = false;
-Uint64 g_nextVblank = 0;
+frame_pacing::Pacer g_pacer(frame_pacing::MonotonicClock());
+
+// The display's refresh rate, 0 when unknown.
+int RefreshHz(SDL_Window* window) {
+    SDL_DisplayMode mode;
+    if (SDL_GetWindowDisplayMode(window, &mode) != 0) return 0;
+    return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
+}
+
+// The textures take the window's own layout where it is ours without the alpha byte, so that a
+// software renderer copies them to the window unconverted. The converted pixels are 0xFFRRGGBB,
+// right for either layout, and the textures are opaque: nothing is blended.
+Uint32 TextureFormat(SDL_Window* window) {
+    return SDL_GetWindowPixelFormat(window) == SDL_PIXELFORMAT_RGB888 ? SDL_PIXELFORMAT_RGB888
+                                                                      : SDL_PIXELFORMAT_ARGB8888;
+}
+
+SDL_Texture* CreateOpaqueTexture(int access, int w, int h, SDL_ScaleMode scaleMode) {
+    SDL_Texture* texture = SDL_CreateTexture(g_renderer, g_format, access, w, h);
+    if (texture == nullptr) return nullptr;
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(texture, scaleMode);
+    return texture;
+}
 
 bool EnsureRenderer() {
     if (g_renderer != nullptr) return true;
-    if (sdl_state::g_window == nullptr) return false;
-    g_renderer = SDL_CreateRenderer(sdl_state::g_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-    if (g_renderer == nullptr) g_renderer = SDL_CreateRenderer(sdl_state::g_window, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (g_renderer == nullptr) g_renderer = SDL_CreateRenderer(sdl_state::g_window, -1, 0);
+    SDL_Window* window = sdl_state::g_window;
+    if (window == nullptr) return false;
+    const int refreshHz = RefreshHz(window);
+    bool waitsForVblank = false;
+    g_renderer = sdl_renderer::Create(window, frame_pacing::RateFitsGame(refreshHz), &waitsForVblank);
     if (g_renderer == nullptr) return false;
-    g_frame = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, FRAME_WIDTH,
-                                FRAME_HEIGHT);
+    g_format = TextureFormat(window);
+    g_frame = CreateOpaqueTexture(SDL_TEXTUREACCESS_STREAMING, SCREEN_WIDTH, SCREEN_HEIGHT, SDL_ScaleModeNearest);
     if (g_frame == nullptr) {
         SDL_DestroyRenderer(g_renderer);
         g_renderer = nullptr;
         return false;
     }
-    SDL_SetTextureScaleMode(g_frame, SDL_ScaleModeNearest);
     g_targets = SDL_RenderTargetSupported(g_renderer) == SDL_TRUE;
+    g_pacer.Start(frame_pacing::Presentation{waitsForVblank, refreshHz});
     return true;
 }
 
@@ -66,10 +92,9 @@ SDL_Rect FitRect(int w, int h) {
 SDL_Texture* ScaledTexture(int factor) {
     if (g_scaled != nullptr && g_scaledFactor == factor) return g_scaled;
     if (g_scaled != nullptr) SDL_DestroyTexture(g_scaled);
-    g_scaled = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
-                                 FRAME_WIDTH * factor, FRAME_HEIGHT * factor);
+    g_scaled = CreateOpaqueTexture(SDL_TEXTUREACCESS_TARGET, SCREEN_WIDTH * factor, SCREEN_HEIGHT * factor,
+                                   SDL_ScaleModeLinear);
     g_scaledFactor = g_scaled ? factor : 0;
-    if (g_scaled != nullptr) SDL_SetTextureScaleMode(g_scaled, SDL_ScaleModeLinear);
     return g_scaled;
 }
 
@@ -79,14 +104,14 @@ void DrawFrame() {
     const SDL_Rect fit = FitRect(outW, outH);
     // The whole factor at or just above the final size, so that the smoothing only ever shrinks and
     // blends no more than one screen pixel at each edge of a game pixel.
-    int factor = std::max(1, std::min(fit.w / FRAME_WIDTH, fit.h / FRAME_HEIGHT));
-    if (fit.w > FRAME_WIDTH * factor) ++factor;
+    int factor = std::max(1, std::min(fit.w / SCREEN_WIDTH, fit.h / SCREEN_HEIGHT));
+    if (fit.w > SCREEN_WIDTH * factor) ++factor;
 
     SDL_SetRenderTarget(g_renderer, nullptr);
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
 
-    const bool exact = fit.w == FRAME_WIDTH * factor && fit.h == FRAME_HEIGHT * factor;
+    const bool exact = fit.w == SCREEN_WIDTH * factor && fit.h == SCREEN_HEIGHT * factor;
     SDL_Texture* scaled = (!exact && g_targets) ? ScaledTexture(factor) : nullptr;
     if (scaled != nullptr && SDL_SetRenderTarget(g_renderer, scaled) == 0) {
         SDL_RenderCopy(g_renderer, g_frame, nullptr, nullptr);
@@ -96,22 +121,6 @@ void DrawFrame() {
         SDL_SetRenderTarget(g_renderer, nullptr);
         SDL_RenderCopy(g_renderer, g_frame, nullptr, &fit);
     }
-}
-
-// Waits for the next tick of a 60 Hz clock of our own, whatever the monitor's rate: at most one
-// period, and not at all when the frame is already late (a late clock starts again from now).
-void WaitForVblank() {
-    const Uint64 freq = SDL_GetPerformanceFrequency();
-    const Uint64 period = freq / VBLANK_HZ;
-    Uint64 now = SDL_GetPerformanceCounter();
-    if (g_nextVblank == 0 || now > g_nextVblank + period || g_nextVblank > now + period) g_nextVblank = now;
-    while (now < g_nextVblank) {
-        const Uint64 left = g_nextVblank - now;
-        const Uint32 ms = static_cast<Uint32>(left * 1000 / freq);
-        if (ms > 1) SDL_Delay(ms - 1);
-        now = SDL_GetPerformanceCounter();
-    }
-    g_nextVblank += period;
 }
 
 }  // namespace
@@ -127,25 +136,28 @@ void DestroyVideo() {
     g_scaledFactor = 0;
     g_frame = nullptr;
     g_renderer = nullptr;
-    g_nextVblank = 0;
 }
 }  // namespace sdl_state
 
 namespace backend {
 
 void Present(const BYTE* pixels, LONG pitch, const PALETTEENTRY* palette) {
-    WaitForVblank();
-    if (pixels == nullptr || palette == nullptr || !EnsureRenderer()) return;
-    uint32_t lut[256];
-    palette_convert::BuildTable(palette, lut);
-    void* dst = nullptr;
-    int dstPitch = 0;
-    if (SDL_LockTexture(g_frame, nullptr, &dst, &dstPitch) == 0) {
-        palette_convert::Convert(pixels, pitch, static_cast<uint32_t*>(dst), dstPitch, FRAME_WIDTH, FRAME_HEIGHT, lut);
-        SDL_UnlockTexture(g_frame);
+    const bool ready = pixels != nullptr && palette != nullptr && EnsureRenderer();
+    if (ready) {
+        uint32_t lut[256];
+        palette_convert::BuildTable(palette, lut);
+        void* dst = nullptr;
+        int dstPitch = 0;
+        if (SDL_LockTexture(g_frame, nullptr, &dst, &dstPitch) == 0) {
+            palette_convert::Convert(pixels, pitch, static_cast<uint32_t*>(dst), dstPitch, SCREEN_WIDTH, SCREEN_HEIGHT,
+                                     lut);
+            SDL_UnlockTexture(g_frame);
+        }
+        DrawFrame();
     }
-    DrawFrame();
-    SDL_RenderPresent(g_renderer);
+    // The picture is made before its moment comes, so that it goes out on the beat.
+    g_pacer.WaitForFrame();
+    if (ready) SDL_RenderPresent(g_renderer);
 }
 
 }  // namespace backend

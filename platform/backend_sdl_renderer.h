@@ -1,0 +1,15 @@
+// Choosing the window's renderer: the cheapest way to the screen that shows the frame as it should.
+#pragma once
+
+#include <SDL.h>
+
+namespace sdl_renderer {
+
+// Makes the renderer of `window`. A renderer named by the user (SDL_RENDER_DRIVER) is made as
+// asked; otherwise the accelerated one, unless OpenGL here draws on the processor, where SDL's
+// software renderer costs far less. Present-vsync is asked for when `wantVsync`; *waitsForVblank
+// tells whether presenting really waits for the display's vertical blank (never a stand-in
+// of SDL's). Null when no renderer can be made.
+SDL_Renderer* Create(SDL_Window* window, bool wantVsync, bool* waitsForVblank);
+
+}  // namespace sdl_renderer
