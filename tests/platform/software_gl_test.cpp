@@ -9,12 +9,10 @@
 #include <string>
 
 #include "platform/software_gl.h"
-#include "tests/sound/SoundTestUtil.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
-
-using soundtest::TempDir;
-using soundtest::WriteFile;
 
 TEST(SoftwareGl, RendererStringsOfSoftwareRasterisersAreKnown) {
     for (const char* name : {"llvmpipe (LLVM 15.0.6, 256 bits)", "LLVMPIPE", "softpipe", "Mesa DRI swrast",
@@ -46,13 +44,13 @@ protected:
             if (path.back() == '/') {
                 mkdir(path.c_str(), 0755);
             } else {
-                WriteFile(path, {});
+                WriteBytes(path, {});
             }
         }
         return dev;
     }
 
-    TempDir m_dir;
+    CTempDir m_dir;
     int m_made = 0;
 };
 
