@@ -5,6 +5,9 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
+# The AddressSanitizer + UBSan build, shared by asan-test, soak and bench.
+ASAN_CONFIGURE = cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELOR_SANITIZE=ON -DTESSELOR_BENCH=OFF >/dev/null
+
 .PHONY: run test deps configure build asan-test tsan-test fuzz soak bench screenshots clean
 
 deps:
@@ -24,7 +27,7 @@ test: build
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan-test: deps
-	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELOR_SANITIZE=ON -DTESSELOR_BENCH=OFF >/dev/null
+	@$(ASAN_CONFIGURE)
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS) -LE slow
 
@@ -43,15 +46,16 @@ fuzz: deps
 
 # A million frames of random play under AddressSanitizer's leak checker.
 soak: deps
-	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSELOR_SANITIZE=ON -DTESSELOR_BENCH=OFF >/dev/null
+	@$(ASAN_CONFIGURE)
 	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target frame_tests
 	@TESSELOR_SOAK_FRAMES=1000000 ASAN_OPTIONS=detect_leaks=1 $(ASAN_BUILD)/tests/frame/frame_tests --gtest_filter='SoakTest.*'
 
 # Every benchmark binary in a process of its own, the real program on a private X server (where Xvfb
 # is installed), then one table: each figure beside its goal.
 bench: build
+	@$(ASAN_CONFIGURE) && cmake --build $(ASAN_BUILD) -j $(JOBS) --target tesselor e2e_shot_check >/dev/null
 	@cd $(BUILD) && { for b in bench/tesselor_*_bench; do [ -x "$$b" ] && "$$b"; done; \
-		"$(CURDIR)/bench/xvfb.sh" .; } 2>&1 | tee bench-output.txt
+		"$(CURDIR)/bench/xvfb.sh" .; "$(CURDIR)/bench/lost_display.sh" "$(CURDIR)/$(ASAN_BUILD)"; } 2>&1 | tee bench-output.txt
 	@bench/table.sh $(BUILD)/bench-output.txt
 
 # The README's pictures: a game played on a private X server, as the end-to-end test plays it.
