@@ -1,6 +1,7 @@
 #include "audio/Midistrm.h"
 
 #include <set>
+#include <system_error>
 
 #include "platform/kernel.h"
 #include "platform/resources.h"
@@ -42,7 +43,8 @@ void CMidiStream::Init() {
         std::lock_guard<std::mutex> lock(LiveMutex());
         LivePlayers().insert(this);
     }
-    m_restarter = std::thread([this] { RestartLoop(); });
+    // The restart thread comes with the first restart (see PostRestart): most players never loop,
+    // and starting a thread would make the start of play dear.
 }
 
 CMidiStream::CMidiStream() { Init(); }
@@ -57,7 +59,7 @@ CMidiStream::CMidiStream(const CString& strFile) {
     try {
         LoadFromFile(strFile);
     } catch (...) {
-        // The object never comes to be: its thread and its place among the live players go.
+        // The object never comes to be: its place among the live players goes.
         EndRestarter();
         std::lock_guard<std::mutex> lock(LiveMutex());
         LivePlayers().erase(this);
@@ -77,12 +79,14 @@ CMidiStream::~CMidiStream() {
 }
 
 void CMidiStream::EndRestarter() {
+    std::thread restarter;
     {
         std::lock_guard<std::mutex> lock(m_mbox);
-        m_bQuit = true;
+        m_bQuit = true;  // no restart thread is started from now on
+        restarter.swap(m_restarter);
     }
     m_cvMbox.notify_one();
-    if (m_restarter.joinable()) m_restarter.join();
+    if (restarter.joinable()) restarter.join();
 }
 
 // ---- Loading ----
@@ -297,6 +301,14 @@ void CMidiStream::OnStreamMessage(HMIDIOUT, UINT wMsg, DWORD_PTR, DWORD_PTR) {
 void CMidiStream::PostRestart(uint32_t nGen) {
     {
         std::lock_guard<std::mutex> lock(m_mbox);
+        if (m_bQuit) return;  // the player is going
+        if (!m_restarter.joinable()) {
+            try {
+                m_restarter = std::thread([this] { RestartLoop(); });
+            } catch (const std::system_error&) {
+                return;  // no thread to restart on: the song ends here, as a song played once does
+            }
+        }
         m_bRestartPosted = true;
         m_nRestartGen = nGen;
     }

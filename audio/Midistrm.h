@@ -3,7 +3,8 @@
 //
 // Threads: the owner's thread loads, plays, stops and deletes the player. The stream layer reports
 // finished buffers to StreamCallback on a thread of its own; the callback only counts them and, at
-// the end of a looping song, hands the restart to the player's restart thread. m_ctl is held by
+// the end of a looping song, hands the restart to the player's restart thread (started with the
+// player's first restart, so that the start of play makes no thread). m_ctl is held by
 // Play, Stop, Unload, the loads and the whole restart, across their stream calls, and never by the
 // callback; m_gen (bumped by Play and Stop) lets a Stop cancel a restart that fell due before it.
 #pragma once
@@ -109,5 +110,5 @@ private:
     bool m_bRestartPosted = false;
     uint32_t m_nRestartGen = 0;
     bool m_bQuit = false;
-    std::thread m_restarter;
+    std::thread m_restarter;  // under m_mbox; not joinable until the first restart
 };

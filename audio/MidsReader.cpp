@@ -100,13 +100,12 @@ BOOL CMidiStream::ReadBuffers(BYTE* pForm, DWORD cbForm) {
     const DWORD cbData = data.cksize < cbForm - data.dwDataOffset ? data.cksize : cbForm - data.dwDataOffset;
     if (cbData < 4) return FALSE;
 
-    CLockedBlock source(cbData);
-    if (source.Get() == nullptr) return FALSE;
+    // The chunk is read where it lies in the form: the count, then the stored buffers.
+    const BYTE* pChunk = pForm + data.dwDataOffset;
     DWORD nBuffers = 0;
-    if (mmio.Read(reinterpret_cast<HPSTR>(&nBuffers), 4) != 4) return FALSE;
-    const LONG lRead = mmio.Read(reinterpret_cast<HPSTR>(source.Get()), static_cast<LONG>(cbData - 4));
-    if (lRead < 0) return FALSE;
-    const DWORD cbRead = static_cast<DWORD>(lRead);  // every later bound is this count
+    std::memcpy(&nBuffers, pChunk, 4);
+    const BYTE* pSource = pChunk + 4;
+    const DWORD cbRead = cbData - 4;  // every later bound is this count
 
     // Each stored buffer needs at least its 8-byte header; the block's size must fit in 32 bits.
     if (nBuffers == 0 || static_cast<uint64_t>(nBuffers) * sizeof(MIDS_BUFFER_HEADER) > cbRead) return FALSE;
@@ -118,7 +117,6 @@ BOOL CMidiStream::ReadBuffers(BYTE* pForm, DWORD cbForm) {
     m_nBuffers = nBuffers;
     m_pBuffers = block.Get();
 
-    const BYTE* pSource = source.Get();
     DWORD dwCursor = 0;
     bool bOk = true;
     for (DWORD i = 0; i < m_nBuffers && bOk; ++i) {

@@ -41,7 +41,12 @@ void LoadSoundFont() {
 
 CStagePlay::CStagePlay() : m_screen(SCREEN_WIDTH * SCREEN_HEIGHT), m_audio(2 * AUDIO_BLOCK) {
     m_pFrame = OpenHeadlessFrame();
-    if (m_pFrame != nullptr) PressKey(VK_SPACE);
+    if (m_pFrame == nullptr) return;
+    // Play starts from the title on the screen, as in the program: the first frame of a new window,
+    // with every picture and buffer still cold, belongs to start-up, not to the start of play.
+    m_pFrame->RenderFrame();
+    ConvertPresented();
+    PressKey(VK_SPACE);
 }
 
 CStagePlay::~CStagePlay() {
@@ -56,7 +61,10 @@ void CStagePlay::Frame(int n) {
     CGameWorld* pGame = m_pFrame->m_pGame;
     if (pGame != nullptr && pGame->m_pPlayer != nullptr) pGame->m_pPlayer->m_nHP = MAX_SHIELD;
     m_pFrame->RenderFrame();
-    // What the SDL back end's Present does with the frame before the renderer gets it.
+    ConvertPresented();
+}
+
+void CStagePlay::ConvertPresented() {
     if (headless::PresentedPixels().size() != m_screen.size()) return;
     uint32_t lut[256];
     palette_convert::BuildTable(headless::PresentedPalette().data(), lut);

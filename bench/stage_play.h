@@ -29,7 +29,8 @@ void PressKey(UINT vk);
 
 class CStagePlay {
 public:
-    // A fresh frame window with a game started from the title (Space). Ok() says whether it opened.
+    // A fresh frame window, its title shown once, and a game started from it (Space). Ok() says
+    // whether it opened.
     CStagePlay();
     ~CStagePlay();
     bool Ok() const { return m_pFrame != nullptr; }
@@ -48,6 +49,9 @@ public:
     double AudioSeconds() const;
 
 private:
+    // What the SDL back end's Present does with the frame before the renderer gets it.
+    void ConvertPresented();
+
     CMainFrame* m_pFrame = nullptr;
     std::vector<uint32_t> m_screen;
     std::vector<float> m_audio;

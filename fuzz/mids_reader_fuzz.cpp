@@ -20,7 +20,7 @@ void Check(bool ok) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 0x7FFFFFFF) return 0;
-    // One player for the whole run (each one owns a thread); emptied before every input.
+    // One player for the whole run; emptied before every input.
     static CMidiStream* pPlayer = new CMidiStream;
     pPlayer->Unload();
 

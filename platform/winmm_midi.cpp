@@ -10,6 +10,7 @@
 // lock held, and a call made from it fails at once, so a waiting entry point always gets its notices.
 #include "platform/winmm_midi.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -69,8 +70,24 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_queue.push_back(notice);
             ++m_qwPosted;
+            m_bUnwoken = false;
         }
         m_cvWork.notify_one();
+    }
+
+    // Queues a notice without waking the thread (a wake costs the caller a system call). It goes
+    // out, in its turn, with the next notice posted, after the next audio block (WakeIfQueued), or
+    // before any wait for delivery returns.
+    void PostQuietly(const Notice& notice) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_queue.push_back(notice);
+        ++m_qwPosted;
+        m_bUnwoken = true;
+    }
+
+    // Wakes the thread for notices posted quietly.
+    void WakeIfQueued() {
+        if (m_bUnwoken.exchange(false)) m_cvWork.notify_one();
     }
 
     uint64_t Posted() {
@@ -81,6 +98,7 @@ public:
     // Blocks until the first qwCount notices ever posted have been delivered.
     void WaitDelivered(uint64_t qwCount) {
         std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_bUnwoken.exchange(false)) m_cvWork.notify_one();
         m_cvDelivered.wait(lock, [&] { return m_qwDelivered >= qwCount; });
     }
 
@@ -116,6 +134,7 @@ private:
     uint64_t m_qwPosted = 0;
     uint64_t m_qwDelivered = 0;
     DWORD m_dwDelayMs = 0;
+    std::atomic<bool> m_bUnwoken{false};  // a notice was posted quietly and the thread not woken since
     bool m_bQuit = false;
     std::thread m_thread;
 };
@@ -200,6 +219,8 @@ Device& Dev() {
 
 bool CDeviceSource::Mix(float* pOut, int nFrames) {
     Device& d = Dev();
+    // The audio thread, not the game's, pays for waking the notice thread for a stream's opening.
+    d.notices.WakeIfQueued();
     std::lock_guard<std::mutex> lock(d.seq);
     if (!d.pSynth) return false;
     // With no event left to play and nothing left to hear, the synthesiser rests (the stream's clock
@@ -393,7 +414,7 @@ MMRESULT midiStreamOpen(LPHMIDISTRM phms, LPUINT puDeviceID, DWORD cMidi, DWORD_
     {
         std::lock_guard<std::mutex> lock(d.seq);
         d.pStream = std::move(pStream);
-        d.notices.Post(Notice{pfn, reinterpret_cast<HMIDIOUT>(h), MOM_OPEN, dwInstance, 0});
+        d.notices.PostQuietly(Notice{pfn, reinterpret_cast<HMIDIOUT>(h), MOM_OPEN, dwInstance, 0});
     }
     ++d.qwStreamsOpened;
     *phms = h;

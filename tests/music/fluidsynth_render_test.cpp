@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <thread>
 
 #include "audio/Midistrm.h"
@@ -179,12 +178,6 @@ TEST(FluidSynthSong, QuietOnlyOnceItsSoundHasDiedAway) {
     pSynth->Render(after.data(), 4 * RATE);
     for (float x : after) ASSERT_LT(std::fabs(x), CSilenceWatch::INAUDIBLE);
     EXPECT_TRUE(pSynth->IsQuiet());
-}
-
-int ThreadsOfThisProcess() {
-    int n = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) n += entry.is_directory();
-    return n;
 }
 
 // FluidSynth reads the font's samples in an OpenMP parallel region: with a team for every core the

@@ -167,6 +167,28 @@ TEST_F(MidiPlayer, OurSongLoopsAfterItsFortiethBuffer) {
     EXPECT_TRUE(player.Stop());
 }
 
+// Most games end before the song does: starting to play makes no thread. The first restart makes the
+// player's restart thread, which serves every later one and goes with the player.
+TEST_F(MidiPlayer, OnlyTheFirstRestartMakesAThread) {
+    auto warm = ShortPlayer();  // the stream layer's own threads come with its first stream
+    ASSERT_TRUE(warm->Play(TRUE));
+    ASSERT_TRUE(warm->Stop());
+    const int nThreads = ThreadsOfThisProcess();
+
+    auto p = ShortPlayer();
+    const uint64_t nOpened = headless::MidiStreamsOpened();
+    ASSERT_TRUE(p->Play(TRUE));
+    EXPECT_EQ(ThreadsOfThisProcess(), nThreads) << "the start of play made a thread";
+    for (uint64_t nPass = 1; nPass <= 2; ++nPass) {
+        RenderFrames(SONG_FRAMES + 10);
+        ASSERT_TRUE(WaitUntil([&] { return headless::MidiStreamsOpened() == nOpened + 1 + nPass; }));
+        EXPECT_EQ(ThreadsOfThisProcess(), nThreads + 1) << "restart " << nPass;
+    }
+    EXPECT_TRUE(p->Stop());
+    p.reset();
+    EXPECT_TRUE(WaitUntil([&] { return ThreadsOfThisProcess() == nThreads; })) << "the restart thread outlived its player";
+}
+
 TEST_F(MidiPlayer, AStopBetweenTheLastBufferAndTheRestartKeepsItStopped) {
     auto p = ShortPlayer();
     const uint64_t nOpened = headless::MidiStreamsOpened();

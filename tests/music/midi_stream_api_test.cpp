@@ -227,6 +227,35 @@ TEST_F(MidiStreamApi, NoticesComeInOrderOnTheirOwnThread) {
     Close(h, &b);
 }
 
+// Opening does not wake the notice thread (that is left to the audio thread), yet its MOM_OPEN is never
+// held back: it comes after the next audio block, or before a wait for the notices returns.
+TEST_F(MidiStreamApi, TheOpeningNoticeComesWithTheNextAudioBlockOrBeforeAWaitReturns) {
+    Log first;  // the notice thread starts with the first stream, and then sleeps
+    Close(Open(&first));
+
+    Log log;
+    HMIDISTRM h = Open(&log);
+    RenderFrames(512);
+    EXPECT_TRUE(WaitUntil([&] { return log.Count(MOM_OPEN) == 1; })) << "no MOM_OPEN after an audio block";
+    Close(h);
+
+    Log waited;
+    h = Open(&waited);
+    // Waited for on a thread of its own, so that a wait that never ends fails the test instead of
+    // hanging it (an audio block then lets the waiter go).
+    std::atomic<bool> bWaited{false};
+    std::thread waiter([&] {
+        headless::WaitMidiNotices();
+        bWaited = true;
+    });
+    const bool bReturned = WaitUntil([&] { return bWaited.load(); });
+    if (!bReturned) RenderFrames(512);
+    waiter.join();
+    EXPECT_TRUE(bReturned) << "the wait did not deliver the MOM_OPEN posted before it";
+    EXPECT_EQ(waited.Count(MOM_OPEN), 1u);
+    Close(h);
+}
+
 TEST_F(MidiStreamApi, StopAndResetHandEverythingBackBeforeTheyReturn) {
     for (bool bReset : {false, true}) {
         Log log;

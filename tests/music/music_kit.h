@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -144,6 +145,13 @@ inline bool WaitUntil(const std::function<bool()>& pred, int nTimeoutMs = 5000) 
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return true;
+}
+
+// The threads the process has now.
+inline int ThreadsOfThisProcess() {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) n += entry.is_directory();
+    return n;
 }
 
 // Every music test starts with the audio output open and the recording synthesiser in place.
