@@ -45,14 +45,7 @@ start_private_xvfb
     "$game" >"$work/game.log" 2>&1) &
 game_pid=$!
 
-wid=""
-for _ in $(seq 100); do
-    wid=$(xdotool search --name '^Tesselor$' 2>/dev/null | head -n1)
-    [ -n "$wid" ] && break
-    kill -0 "$game_pid" 2>/dev/null || fail "the program ended before showing its window"
-    sleep 0.1
-done
-[ -n "$wid" ] || fail "no window named Tesselor"
+wid=$(wait_for_game_window "$game_pid") || fail "no window named Tesselor stayed (or the program ended first)"
 sleep 1
 
 # Colour counts "count hex" of an image, most frequent first.
