@@ -130,7 +130,9 @@ BENCHMARK(BM_StartUpToFirstTitleFrame)->Unit(benchmark::kMillisecond);
 
 void Summarise() {
     if (g_dGameRealTime > 0) bench_summary::Add("game: %.0fx real time", g_dGameRealTime);
-    if (g_dProgramRealTime > 0) bench_summary::Add("whole program: %.1fx real time", g_dProgramRealTime);
+    if (g_dProgramRealTime > 0)
+        bench_summary::Add("whole program: %.1fx real time, with the sound font %s", g_dProgramRealTime,
+                           stage_play::SoundFontFile().c_str());
     if (g_nDearestFrame > 0)
         bench_summary::Add("dearest frame: %.3f ms at frame %d", g_dDearestUs / 1000, g_nDearestFrame);
     if (g_nDearestLaterFrame > 0)

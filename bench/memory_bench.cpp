@@ -62,7 +62,8 @@ BENCHMARK(BM_MemoryOfFullStage)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void Summarise() {
     if (g_nPeakKiB > 0) {
-        bench_summary::Add("memory of a full stage, headless: %.1f MiB peak", g_nPeakKiB / 1024.0);
+        bench_summary::Add("memory of a full stage, headless: %.1f MiB peak, with the sound font %s",
+                           g_nPeakKiB / 1024.0, stage_play::SoundFontFile().c_str());
         bench_summary::Add("memory growth over 100 games: %ld KiB", g_nGrowthKiB);
     }
 }

@@ -1,11 +1,15 @@
 #include "bench/stage_play.h"
 
+#include <climits>
+#include <cstdlib>
+
 #include "game/GameWorld.h"
 #include "game/MainFrm.h"
 #include "platform/audio_out.h"
 #include "platform/headless.h"
 #include "platform/palette_convert.h"
 #include "platform/screen.h"
+#include "platform/synth.h"
 #include "platform/winmm_midi.h"
 #include "tests/support/headless_frame.h"
 
@@ -37,6 +41,14 @@ void LoadSoundFont() {
     MidiStartSynthLoad();
     CStagePlay play;
     if (play.Ok()) play.Frame(1);
+}
+
+std::string SoundFontFile() {
+    const std::string strFont = FindSoundFont(SoundFontDirs());
+    if (strFont.empty()) return "none";
+    char szReal[PATH_MAX];
+    const std::string strReal = ::realpath(strFont.c_str(), szReal) != nullptr ? szReal : strFont;
+    return strReal.substr(strReal.rfind('/') + 1);
 }
 
 CStagePlay::CStagePlay() : m_screen(SCREEN_WIDTH * SCREEN_HEIGHT), m_audio(2 * AUDIO_BLOCK) {

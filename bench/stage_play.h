@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/wintypes.h"
@@ -23,6 +24,8 @@ const double FRAMES_PER_SECOND = 60.0;
 // The program's start-up: the sound font starts loading in the background. Waits until it has
 // loaded (one short game opens the song, which waits for the font), so that no figure counts it.
 void LoadSoundFont();
+// The file of the General MIDI sound font the program loads here (links followed), or "none".
+std::string SoundFontFile();
 
 // A key pressed and let go, each message handled at once.
 void PressKey(UINT vk);
