@@ -126,7 +126,13 @@ bool CreateMainWindow(LPCSTR title, const RECT& rc, bool topmost, bool visible) 
         std::fprintf(stderr, "tesselor: cannot open a window: %s\n", SDL_GetError());
         return false;
     }
-    sdl_state::CreateVideo();
+    // A window that nothing can be drawn on (an 8-bit screen, where SDL knows no format to draw in)
+    // would stay black: the program ends as it does without a window.
+    if (!sdl_state::CreateVideo()) {
+        std::fprintf(stderr, "tesselor: cannot draw on this display: %s\n", SDL_GetError());
+        DestroyMainWindow();
+        return false;
+    }
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/backend_sdl_renderer.h"
 
 #include <cstring>
+#include <string>
 
 #include "platform/software_gl.h"
 
@@ -56,23 +57,36 @@ namespace sdl_renderer {
 SDL_Renderer* Create(SDL_Window* window, bool wantVsync, bool* waitsForVblank) {
     *waitsForVblank = false;
     if (window == nullptr) return nullptr;
+    SDL_ClearError();  // a failure below reports its own reason, never an earlier call's
     const Uint32 vsync = wantVsync ? SDL_RENDERER_PRESENTVSYNC : 0;
     SDL_Renderer* renderer = nullptr;
+    bool everyDriverFailed = false;  // SDL went down its whole list and none could draw on the window
     const char* named = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
     if (named != nullptr && *named != '\0') {
         // SDL makes the named driver first.
         const bool software = SDL_strcasecmp(named, "software") == 0;
         if (software) PreferPlainFramebuffer();
         renderer = SDL_CreateRenderer(window, -1, software ? 0 : vsync);
+        everyDriverFailed = renderer == nullptr;
     } else if (software_gl::GraphicsDeviceOpenable("/dev")) {
         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | vsync);
+        everyDriverFailed = renderer == nullptr;
         if (renderer != nullptr && GlDrawsOnProcessor(renderer)) {
             SDL_DestroyRenderer(renderer);
             renderer = nullptr;
         }
     }
     if (renderer == nullptr) renderer = CreateSoftware(window);
-    if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, 0);
+    // The last resort, any driver at all, unless SDL has just tried them all: each OpenGL try costs
+    // a good part of a second and makes the window again.
+    if (renderer == nullptr && !everyDriverFailed) {
+        // Where it fails too, SDL only says that it found no driver; the reason of the renderer
+        // tried before it (the software one's: a window format it cannot draw in, as on an 8-bit
+        // screen) is the one worth telling.
+        const std::string reason = SDL_GetError();
+        renderer = SDL_CreateRenderer(window, -1, 0);
+        if (renderer == nullptr && !reason.empty()) SDL_SetError("%s", reason.c_str());
+    }
     if (renderer == nullptr) return nullptr;
 
     if (wantVsync) {

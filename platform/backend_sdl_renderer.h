@@ -9,7 +9,8 @@ namespace sdl_renderer {
 // asked; otherwise the accelerated one, unless OpenGL here draws on the processor, where SDL's
 // software renderer costs far less. Present-vsync is asked for when `wantVsync`; *waitsForVblank
 // tells whether presenting really waits for the display's vertical blank (never a stand-in
-// of SDL's). Null when no renderer can be made.
+// of SDL's). Null when no renderer can be made, with SDL's error saying why (the software
+// renderer's reason where it was tried).
 SDL_Renderer* Create(SDL_Window* window, bool wantVsync, bool* waitsForVblank);
 
 }  // namespace sdl_renderer

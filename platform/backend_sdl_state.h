@@ -7,6 +7,7 @@ namespace sdl_state {
 extern SDL_Window* g_window;
 // Makes the renderer and textures of the video side for the new window. SDL may have to make the
 // window again for its renderer, so this is done at once, before any input can reach the window.
+// False, with SDL's error saying why, when nothing can be drawn on the window.
 bool CreateVideo();
 // Frees the renderer and texture of the video side (before the window goes).
 void DestroyVideo();

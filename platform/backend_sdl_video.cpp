@@ -53,8 +53,9 @@ SDL_Texture* CreateOpaqueTexture(int access, int w, int h, SDL_ScaleMode scaleMo
     return texture;
 }
 
-bool EnsureRenderer() {
-    if (g_renderer != nullptr) return true;
+// Made once with the window. Where it cannot be made the window is of no use and goes (see
+// CreateMainWindow): trying again would only fail again, at the cost of a new X window each time.
+bool CreateRenderer() {
     SDL_Window* window = sdl_state::g_window;
     if (window == nullptr) return false;
     const int refreshHz = RefreshHz(window);
@@ -126,7 +127,7 @@ void DrawFrame() {
 }  // namespace
 
 namespace sdl_state {
-bool CreateVideo() { return EnsureRenderer(); }
+bool CreateVideo() { return g_renderer != nullptr || CreateRenderer(); }
 
 void DestroyVideo() {
     if (g_scaled) SDL_DestroyTexture(g_scaled);
@@ -142,7 +143,7 @@ void DestroyVideo() {
 namespace backend {
 
 void Present(const BYTE* pixels, LONG pitch, const PALETTEENTRY* palette) {
-    const bool ready = pixels != nullptr && palette != nullptr && EnsureRenderer();
+    const bool ready = pixels != nullptr && palette != nullptr && g_renderer != nullptr;
     if (ready) {
         uint32_t lut[256];
         palette_convert::BuildTable(palette, lut);

@@ -1,10 +1,10 @@
 # Sourced by the end-to-end scripts: starts a private X server for the game and exports DISPLAY,
 # finds the game's window on it and waits for the game to end.
 # Needs $work (a temp dir) and a `fail` function; sets $xvfb_pid for the caller's clean-up.
-# The screen is 4:3 and twice the game's size, so every game pixel becomes an exact 2x2 block; a
-# first argument (WxH) asks for another size.
+# The screen is 4:3 and twice the game's size, so every game pixel becomes an exact 2x2 block, in
+# 24-bit colour; a first argument (WxH) asks for another size, a second for another depth in bits.
 start_private_xvfb() {
-    Xvfb -displayfd 3 -screen 0 "${1:-1280x960}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${1:-1280x960}x${2:-24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 50); do
         [ -s "$work/display" ] && break
