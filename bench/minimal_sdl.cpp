@@ -2,11 +2,20 @@
 // 32-bit colours written into a streaming texture, copied to the window and presented, 60 times a
 // second, sleeping to an absolute deadline between frames. bench/xvfb.sh measures the game beside it.
 // Runs until it is told to stop (SIGTERM, SIGINT, or the window closed).
+//
+// It goes to the screen the way the game does, by the SDL back end's own choices: the renderer
+// (sdl_renderer::Create: SDL's software renderer where OpenGL would draw on the processor, as under
+// Xvfb) and the texture's layout (sdl_renderer::TextureFormat), opaque. SDL's default renderer would
+// be OpenGL on a software rasteriser there, a dearer road than the game's, and the comparison would
+// flatter the game. It paces itself by its own clock, as the game does where presenting does not
+// wait for the display's vertical blank.
 #include <SDL.h>
 
 #include <csignal>
 #include <cstdint>
 #include <ctime>
+
+#include "platform/backend_sdl_renderer.h"
 
 namespace {
 
@@ -32,14 +41,16 @@ int main(int, char**) {
     std::signal(SIGINT, Stop);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
     SDL_Window* window = SDL_CreateWindow("minimal", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, WIDTH, HEIGHT, 0);
-    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
-    SDL_Texture* frame = renderer ? SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
+    bool waitsForVblank = false;
+    SDL_Renderer* renderer = window ? sdl_renderer::Create(window, false, &waitsForVblank) : nullptr;
+    SDL_Texture* frame = renderer ? SDL_CreateTexture(renderer, sdl_renderer::TextureFormat(window),
                                                       SDL_TEXTUREACCESS_STREAMING, WIDTH, HEIGHT)
                                   : nullptr;
     if (frame == nullptr) {
         SDL_Quit();
         return 1;
     }
+    SDL_SetTextureBlendMode(frame, SDL_BLENDMODE_NONE);
     timespec deadline;
     clock_gettime(CLOCK_MONOTONIC, &deadline);
     for (uint32_t n = 0; !g_stop; ++n) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "platform/afx_window.h"
@@ -11,6 +12,7 @@
 #include "platform/headless.h"
 #include "platform/screen.h"
 #include "platform/user.h"
+#include "platform/winmm_midi_testing.h"
 
 namespace {
 DWORD g_now = 0;
@@ -27,6 +29,16 @@ struct ScheduledKey {
 };
 std::vector<ScheduledKey> g_scheduled;
 
+// The audio device may be opened on any thread.
+std::mutex g_callsMutex;
+std::vector<headless::BackEndCall> g_calls;
+
+void Note(headless::BackEndCallKind kind) {
+    headless::BackEndCall call{kind, midi_testing::CurrentStream().bOpen, midi_testing::SynthLoadsAsked()};
+    std::lock_guard<std::mutex> lock(g_callsMutex);
+    g_calls.push_back(call);
+}
+
 int g_presentCount = 0;
 std::vector<BYTE> g_pixels;
 std::vector<PALETTEENTRY> g_palette;
@@ -42,8 +54,17 @@ LPARAM KeyLParam(bool autoRepeat, bool release) {
 
 namespace backend {
 
-bool Init() { return true; }
-void Shutdown() {}
+bool Init() {
+    {
+        std::lock_guard<std::mutex> lock(g_callsMutex);
+        g_calls.clear();
+    }
+    Note(headless::CALL_INIT);
+    return true;
+}
+
+void Shutdown() { Note(headless::CALL_SHUTDOWN); }
+
 DWORD NowMs() { return g_now; }
 
 bool CreateMainWindow(LPCSTR title, const RECT&, bool, bool) {
@@ -97,12 +118,13 @@ void Present(const BYTE* pixels, LONG pitch, const PALETTEENTRY* palette) {
 }
 
 bool OpenAudio(int* rate) {
+    Note(headless::CALL_OPEN_AUDIO);
     if (!g_audioAvailable) return false;
     *rate = 48000;
     return true;
 }
 
-void CloseAudio() {}
+void CloseAudio() { Note(headless::CALL_CLOSE_AUDIO); }
 
 }  // namespace backend
 
@@ -169,5 +191,10 @@ const std::vector<BYTE>& PresentedPixels() { return g_pixels; }
 const std::vector<PALETTEENTRY>& PresentedPalette() { return g_palette; }
 
 void SetAudioAvailable(bool available) { g_audioAvailable = available; }
+
+std::vector<BackEndCall> BackEndCalls() {
+    std::lock_guard<std::mutex> lock(g_callsMutex);
+    return g_calls;
+}
 
 }  // namespace headless

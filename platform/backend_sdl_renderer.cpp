@@ -98,4 +98,9 @@ SDL_Renderer* Create(SDL_Window* window, bool wantVsync, bool* waitsForVblank) {
     return renderer;
 }
 
+Uint32 TextureFormat(SDL_Window* window) {
+    return SDL_GetWindowPixelFormat(window) == SDL_PIXELFORMAT_RGB888 ? SDL_PIXELFORMAT_RGB888
+                                                                      : SDL_PIXELFORMAT_ARGB8888;
+}
+
 }  // namespace sdl_renderer

@@ -1,4 +1,5 @@
-// Choosing the window's renderer: the cheapest way to the screen that shows the frame as it should.
+// Choosing the window's renderer and the layout of the frame's texture: the cheapest way to the
+// screen that shows the frame as it should. The minimal SDL program of bench/ takes the same road.
 #pragma once
 
 #include <SDL.h>
@@ -12,5 +13,10 @@ namespace sdl_renderer {
 // of SDL's). Null when no renderer can be made, with SDL's error saying why (the software
 // renderer's reason where it was tried).
 SDL_Renderer* Create(SDL_Window* window, bool wantVsync, bool* waitsForVblank);
+
+// The layout of the textures shown in `window`: the window's own where it is ours without the alpha
+// byte, so that a software renderer copies them to the window unconverted; ARGB8888 otherwise. Pixels
+// written as 0xFFRRGGBB are right for either.
+Uint32 TextureFormat(SDL_Window* window);
 
 }  // namespace sdl_renderer

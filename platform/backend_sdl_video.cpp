@@ -37,14 +37,8 @@ int RefreshHz(SDL_Window* window) {
     return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
 }
 
-// The textures take the window's own layout where it is ours without the alpha byte, so that a
-// software renderer copies them to the window unconverted. The converted pixels are 0xFFRRGGBB,
-// right for either layout, and the textures are opaque: nothing is blended.
-Uint32 TextureFormat(SDL_Window* window) {
-    return SDL_GetWindowPixelFormat(window) == SDL_PIXELFORMAT_RGB888 ? SDL_PIXELFORMAT_RGB888
-                                                                      : SDL_PIXELFORMAT_ARGB8888;
-}
-
+// In the layout sdl_renderer::TextureFormat chose (the converted pixels are 0xFFRRGGBB, right for
+// either), and opaque: nothing is blended.
 SDL_Texture* CreateOpaqueTexture(int access, int w, int h, SDL_ScaleMode scaleMode) {
     SDL_Texture* texture = SDL_CreateTexture(g_renderer, g_format, access, w, h);
     if (texture == nullptr) return nullptr;
@@ -62,7 +56,7 @@ bool CreateRenderer() {
     bool waitsForVblank = false;
     g_renderer = sdl_renderer::Create(window, frame_pacing::RateFitsGame(refreshHz), &waitsForVblank);
     if (g_renderer == nullptr) return false;
-    g_format = TextureFormat(window);
+    g_format = sdl_renderer::TextureFormat(window);
     g_frame = CreateOpaqueTexture(SDL_TEXTUREACCESS_STREAMING, SCREEN_WIDTH, SCREEN_HEIGHT, SDL_ScaleModeNearest);
     if (g_frame == nullptr) {
         SDL_DestroyRenderer(g_renderer);

@@ -48,6 +48,17 @@ const std::vector<PALETTEENTRY>& PresentedPalette();
 // Audio: whether an output device exists (OpenAudio fails without one).
 void SetAudioAvailable(bool available);
 
+// The back end's start and stop calls in the order they came since the last Init (which starts the
+// record afresh), each with what the layers above had done by then: whether a MIDI stream was open,
+// and how many sound-font loads had been asked for (midi_testing::SynthLoadsAsked).
+enum BackEndCallKind { CALL_INIT, CALL_OPEN_AUDIO, CALL_CLOSE_AUDIO, CALL_SHUTDOWN };
+struct BackEndCall {
+    BackEndCallKind nKind;
+    bool bMidiStreamOpen;
+    uint64_t qwSynthLoadsAsked;
+};
+std::vector<BackEndCall> BackEndCalls();
+
 // ---- Music: the MIDI stream layer (backend_headless_music.cpp) ----
 
 // One message the recording synthesiser received, at the frame it arrived (frames it had rendered before).

@@ -199,6 +199,8 @@ struct Device {
     uint64_t qwStreamsOpened = 0;
     midi_testing::SynthFactory pfnFactory = nullptr;
 
+    std::atomic<uint64_t> qwSynthLoadsAsked{0};  // for the tests only
+
     CNoticeThread notices;
 
     // The sound-font loader.
@@ -571,6 +573,7 @@ MMRESULT midiStreamClose(HMIDISTRM hms) {
 
 void MidiStartSynthLoad() {
     Device& d = Dev();
+    ++d.qwSynthLoadsAsked;
     {
         std::lock_guard<std::mutex> api(d.api);
         if (d.pfnFactory) return;
@@ -618,5 +621,7 @@ uint64_t StreamsOpened() {
     std::lock_guard<std::mutex> api(d.api);
     return d.qwStreamsOpened;
 }
+
+uint64_t SynthLoadsAsked() { return Dev().qwSynthLoadsAsked; }
 
 }  // namespace midi_testing

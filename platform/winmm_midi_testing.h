@@ -31,5 +31,8 @@ struct StreamState {
 StreamState CurrentStream();
 // Streams opened since the program started.
 uint64_t StreamsOpened();
+// Calls of MidiStartSynthLoad since the program started (with a synthesiser factory set too, when
+// they load nothing). Takes no lock of the layer's, so a back end may ask while the layer calls it.
+uint64_t SynthLoadsAsked();
 
 }  // namespace midi_testing
