@@ -18,15 +18,9 @@ fi
 
 game=$1
 
-work=$(mktemp -d /tmp/tesselor-8bit-XXXXXX)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill -9 "$game_pid"; fi
-    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+e2e_work 8bit
 
 fail() {
     echo "eight_bit_screen: FAILED: $*"
@@ -36,8 +30,6 @@ fail() {
     exit 1
 }
 
-# shellcheck source=tests/e2e/xvfb.sh
-. "$(dirname "$0")/xvfb.sh"
 start_private_xvfb 640x480 8
 
 # Leak checking is off in a sanitizer build: the X and D-Bus libraries' own leftovers are not this

@@ -21,15 +21,9 @@ check=$2
 res=$3
 how=$4
 
-work=$(mktemp -d /tmp/tesselor-lost-XXXXXX)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill -9 "$game_pid"; fi
-    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+e2e_work lost
 
 fail() {
     echo "lost_display ($how): FAILED: $*"
@@ -39,8 +33,6 @@ fail() {
     exit 1
 }
 
-# shellcheck source=tests/e2e/xvfb.sh
-. "$(dirname "$0")/xvfb.sh"
 start_private_xvfb
 
 # Leak checking is off in a sanitizer build: the X and D-Bus libraries' own leftovers are not this

@@ -29,9 +29,9 @@ if [ "${4:-}" = "--screenshots" ] && [ -n "${5:-}" ]; then
     mkdir -p "$5" && shots_dir=$(cd "$5" && pwd)
 fi
 
-work=$(mktemp -d /tmp/tesselor-play-XXXXXX)
-xvfb_pid=""
-game_pid=""
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+e2e_work play
 pilot_pid=""
 stop_pilot() {
     if [ -n "$pilot_pid" ]; then
@@ -43,9 +43,7 @@ stop_pilot() {
 }
 cleanup() {
     stop_pilot
-    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid"; fi
-    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
-    rm -rf "$work"
+    e2e_cleanup
 }
 trap cleanup EXIT
 
@@ -81,8 +79,6 @@ save() {
 }
 is_picture() { "$check" picture "$work/$1.ppm" "$res/$2" >"$work/$1.facts" 2>&1; }
 
-# shellcheck source=tests/e2e/xvfb.sh
-. "$(dirname "$0")/xvfb.sh"
 start_private_xvfb
 
 # From an empty directory, with the sound going to a file (SDL's disk driver writes the raw float

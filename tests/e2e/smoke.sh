@@ -16,15 +16,9 @@ for tool in Xvfb xdotool import convert; do
     fi
 done
 
-work=$(mktemp -d /tmp/tesselor-smoke-XXXXXX)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid"; fi
-    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+e2e_work smoke
 
 fail() {
     echo "smoke: FAILED: $*"
@@ -34,8 +28,6 @@ fail() {
     exit 1
 }
 
-# shellcheck source=tests/e2e/xvfb.sh
-. "$(dirname "$0")/xvfb.sh"
 start_private_xvfb
 
 # Started in an empty directory: the colours must come from the program itself. In a sanitizer

@@ -1,6 +1,22 @@
-# Sourced by the end-to-end scripts: starts a private X server for the game and exports DISPLAY,
-# finds the game's window on it and waits for the game to end.
-# Needs $work (a temp dir) and a `fail` function; sets $xvfb_pid for the caller's clean-up.
+# Sourced by the end-to-end scripts: makes the script's working directory, starts a private X server
+# for the game and exports DISPLAY, finds the game's window on it and waits for the game to end.
+# Past e2e_work the functions need $work and a `fail` function; start_private_xvfb sets $xvfb_pid.
+
+# Makes $work, a fresh directory named for the script ($1), and clears $xvfb_pid and $game_pid; when
+# the script ends, whichever way, e2e_cleanup kills what is left of the game and the X server and
+# removes $work (a script with more to stop traps its own clean-up and calls e2e_cleanup last).
+e2e_work() {
+    work=$(mktemp -d "/tmp/tesselor-$1-XXXXXX")
+    xvfb_pid=""
+    game_pid=""
+    trap e2e_cleanup EXIT
+}
+e2e_cleanup() {
+    if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill -9 "$game_pid"; fi
+    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
+    rm -rf "$work"
+}
+
 # The screen is 4:3 and twice the game's size, so every game pixel becomes an exact 2x2 block, in
 # 24-bit colour; a first argument (WxH) asks for another size, a second for another depth in bits.
 start_private_xvfb() {
