@@ -1,8 +1,5 @@
 #include "bench/stage_play.h"
 
-#include <climits>
-#include <cstdlib>
-
 #include "game/GameWorld.h"
 #include "game/MainFrm.h"
 #include "platform/audio_out.h"
@@ -12,6 +9,7 @@
 #include "platform/synth.h"
 #include "platform/winmm_midi.h"
 #include "tests/support/headless_frame.h"
+#include "tests/support/real_file_name.h"
 
 namespace stage_play {
 
@@ -46,9 +44,7 @@ void LoadSoundFont() {
 std::string SoundFontFile() {
     const std::string strFont = FindSoundFont(SoundFontDirs());
     if (strFont.empty()) return "none";
-    char szReal[PATH_MAX];
-    const std::string strReal = ::realpath(strFont.c_str(), szReal) != nullptr ? szReal : strFont;
-    return strReal.substr(strReal.rfind('/') + 1);
+    return RealFileName(strFont);
 }
 
 CStagePlay::CStagePlay() : m_screen(SCREEN_WIDTH * SCREEN_HEIGHT), m_audio(2 * AUDIO_BLOCK) {

@@ -79,6 +79,20 @@ uint64_t DigestOf(const std::vector<float>& samples, size_t nFrom, size_t nTo, b
     return h.Value();
 }
 
+// Our song, 4 seconds of play, then Stop and its whole tail: the mix and the frames FluidSynth
+// rendered for it.
+void PlayAndStop(double dTailSeconds, std::vector<float>* pMix, uint64_t* pqwRendered) {
+    const uint64_t qwBefore = FluidSynthFramesRendered();
+    {
+        CMidiStream player(IDR_MIDS_MUSIC, AfxGetInstanceHandle());
+        ASSERT_TRUE(player.Play(TRUE));
+        RenderFrames(4 * RATE, pMix);
+        EXPECT_TRUE(player.Stop());
+    }
+    RenderFrames(uint64_t(dTailSeconds * RATE), pMix);
+    *pqwRendered = FluidSynthFramesRendered() - qwBefore;
+}
+
 // Our song through a fresh synthesiser with TimGM6mb, loaded by its own name: 4 seconds of play,
 // then 8 seconds after Stop (the last sample that can be heard comes 4.45 seconds after it). The
 // digests were recorded with FluidSynth 2.3.1 before the synthesiser could rest: what plays is the
@@ -96,14 +110,9 @@ TEST(FluidSynthSongRecorded, TimGM6mbPlaysAndDiesAwayExactlyAsRecorded) {
     ASSERT_TRUE(PlayNextStreamThrough(FontCase{"TimGM6mb.sf2"}, strFont));
 
     std::vector<float> mix;
-    {
-        CMidiStream player(IDR_MIDS_MUSIC, AfxGetInstanceHandle());
-        ASSERT_TRUE(player.Play(TRUE));
-        RenderFrames(4 * RATE, &mix);
-        EXPECT_TRUE(player.Stop());
-    }
-    const size_t nPlayed = mix.size();
-    RenderFrames(8 * RATE, &mix);
+    uint64_t qwRendered = 0;
+    ASSERT_NO_FATAL_FAILURE(PlayAndStop(8.0, &mix, &qwRendered));
+    const size_t nPlayed = size_t(2 * 4 * RATE);
     EXPECT_EQ(DigestOf(mix, 0, nPlayed, false), 0xc3bf31badf913c92ull);
     EXPECT_EQ(DigestOf(mix, 0, mix.size(), true), 0x9bb4dd57f065af29ull);
     EXPECT_TRUE(headless::UseRecordingMidiSynth(true));
@@ -130,20 +139,6 @@ private:
 CSynth* MakeNeverRestingSynth(int nRate) {
     std::unique_ptr<CSynth> pSynth = CreateFluidSynth(StreamFontPath(), nRate);
     return pSynth ? new CNeverResting(std::move(pSynth)) : nullptr;
-}
-
-// Our song, 4 seconds of play, then Stop and its whole tail: the mix and the frames FluidSynth
-// rendered for it.
-void PlayAndStop(double dTailSeconds, std::vector<float>* pMix, uint64_t* pqwRendered) {
-    const uint64_t qwBefore = FluidSynthFramesRendered();
-    {
-        CMidiStream player(IDR_MIDS_MUSIC, AfxGetInstanceHandle());
-        ASSERT_TRUE(player.Play(TRUE));
-        RenderFrames(4 * RATE, pMix);
-        EXPECT_TRUE(player.Stop());
-    }
-    RenderFrames(uint64_t(dTailSeconds * RATE), pMix);
-    *pqwRendered = FluidSynthFramesRendered() - qwBefore;
 }
 
 // Leaving the quiet synthesiser out of the mix changes nothing that can be heard, whatever the

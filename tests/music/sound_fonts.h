@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <climits>
-#include <cstdlib>
 #include <ostream>
 #include <string>
 
@@ -16,6 +14,7 @@
 #include "platform/headless.h"
 #include "platform/synth.h"
 #include "platform/winmm_midi_testing.h"
+#include "tests/support/real_file_name.h"
 
 namespace music_test {
 
@@ -61,17 +60,15 @@ inline std::string InstalledFont(const std::string& strFile) {
     return std::string();
 }
 
-// What we know of the font behind a path (links followed: default-GM.sf2 is a link); null when it
-// is none of ours.
-inline const KnownFont* KnownFontAt(const std::string& strPath) {
-    char szReal[PATH_MAX];
-    if (::realpath(strPath.c_str(), szReal) == nullptr) return nullptr;
-    std::string strReal = szReal;
-    const std::string strBase = strReal.substr(strReal.rfind('/') + 1);
+inline const KnownFont* KnownFontNamed(const std::string& strFile) {
     for (const KnownFont& font : KNOWN_FONTS)
-        if (strBase == font.pszFile) return &font;
+        if (strFile == font.pszFile) return &font;
     return nullptr;
 }
+
+// What we know of the font behind a path (links followed: default-GM.sf2 is a link); null when it
+// is none of ours.
+inline const KnownFont* KnownFontAt(const std::string& strPath) { return KnownFontNamed(RealFileName(strPath)); }
 
 inline double RestSecondsOf(const std::string& strPath) {
     const KnownFont* pFont = KnownFontAt(strPath);
@@ -90,12 +87,6 @@ inline bool PlayNextStreamThrough(const FontCase& font, const std::string& strPa
     if (*font.pszFile == '\0') return headless::UseRecordingMidiSynth(false);
     StreamFontPath() = strPath;
     return midi_testing::SetSynthFactory(&MakeStreamFontSynth);
-}
-
-inline const KnownFont* KnownFontNamed(const std::string& strFile) {
-    for (const KnownFont& font : KNOWN_FONTS)
-        if (strFile == font.pszFile) return &font;
-    return nullptr;
 }
 
 // A test of the real synthesiser, once for each font case: skipped, saying why, where the case's
